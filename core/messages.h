@@ -1,0 +1,16 @@
+#pragma once
+#include "core/text.h"
+
+namespace zo {
+
+// "<path>\nを登録しました．"
+[[nodiscard]] Text RegisteredMessage(TextView appFullName);
+
+// "KORVA <v> が登録されていません、\nKORVA <v> が起動中に[登録]ボタンをクリックして下さい．"
+[[nodiscard]] Text NotRegisteredMessage(TextView versionBoxText);
+
+enum class ActAction { BringHostToFront, LaunchRegistered, ShowNotRegistered };
+
+[[nodiscard]] ActAction DecideAct(bool hostWindowFound, bool registeredFileExists) noexcept;
+
+}  // namespace zo

@@ -1,0 +1,43 @@
+#pragma once
+// The main window's handlers and the free routines of the monitor cycle, the assists and the
+// commands, written against the ports so that they run the same under the fakes and on Windows.
+#include <optional>
+
+#include "core/settings.h"
+#include "ui/ports.h"
+
+namespace zo {
+
+// Host discovery: the first top-level window that passes IsHostMainWindow against
+// state.versionText; sets state.hostWindowHandle and state.hostWindowTitle.
+WindowHandle FindHostWindow(Ports& ports);
+
+// The version box's change handler: VersionText follows the box.
+void Edit2Change(Ports& ports);
+
+// CheckBox1Click .. CheckBox4Click: hand the foreground back to the host.
+void ToggleClick(Ports& ports);
+
+// FormCreate: clears the tap flags, applies the stored settings, copies the version box to
+// VersionText, looks for the host once and starts the registered executable when it is absent.
+void FormCreate(Ports& ports, ProfileStore& store, const ScreenAndWindowSize& sizes);
+
+// One 100 ms tick of the monitor cycle.
+void Timer1Timer(Ports& ports);
+
+// Modifier-tap assist.
+[[nodiscard]] WindowHandle RunTapAssist(Ports& ports, WindowHandle tickHandle);
+[[nodiscard]] int FirstOtherKeyDown(Keyboard& keyboard);
+[[nodiscard]] std::optional<WindowHandle> SendKeyIfHostBusy(Ports& ports, int vk);
+void InjectKeyPress(Ports& ports, int vk);
+
+// IME guard.
+void RunImeGuard(Ports& ports, WindowHandle tickHandle);
+
+// Commands.
+void Button1Click(Ports& ports);  // register the running host
+void KORVA1Click(Ports& ports);   // the same, from the context menu
+void Button2Click(Ports& ports);  // activate or launch the host
+void Button4Click(Ports& ports);  // document picker
+
+}  // namespace zo
