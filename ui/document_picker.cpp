@@ -1,0 +1,112 @@
+#include <limits>
+
+#include "core/candidates.h"
+#include "core/error.h"
+#include "core/prog_id.h"
+#include "ui/handlers.h"
+
+namespace zo {
+namespace {
+
+constexpr std::uint32_t kRestoreWaitMs = 500;
+
+WindowHandle ReadHostWindow(HostObject& application) {
+    const std::int64_t value = application.GetInteger(u"HWND");
+    if (value < 0) throw Error(u"HWND: " + FromUtf8(std::to_string(value)));
+    return static_cast<WindowHandle>(value);
+}
+
+std::int32_t ReadCount(HostObject& documents) {
+    const std::int64_t value = documents.GetInteger(u"Count");
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        throw Error(u"Count: " + FromUtf8(std::to_string(value)));
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+void RestoreZOrder(Ports& ports) {
+    ports.desktop.SetTopmost(ports.list.Handle(), false);
+    ports.desktop.SetTopmost(ports.main.Handle(), true);
+}
+
+}  // namespace
+
+void Button4Click(Ports& ports) {
+    MainWindowView& main = ports.main;
+    CandidateListView& list = ports.list;
+    Desktop& desktop = ports.desktop;
+    SharedState& state = ports.state;
+
+    // Held outside the guarded block and released after it, whichever way it ended.
+    HostObjectPtr application;
+    HostObjectPtr activeDocument;
+    HostObjectPtr documents;
+    bool mainOutOfTopmostBand = false;
+
+    try {
+        state.hostProgId = BuildHostProgId(main.VersionBoxText());
+        if (!ports.automation.IsRunning(state.hostProgId)) return;
+        application = ports.automation.Attach(state.hostProgId);
+        const WindowHandle host = ReadHostWindow(*application);
+
+        if (desktop.IsIconic(host)) {
+            desktop.OpenIcon(host);
+            // The restore animates; bringing the window forward at once can leave it behind.
+            desktop.Sleep(kRestoreWaitMs);
+        }
+        desktop.SetForegroundWindow(host);
+
+        activeDocument = application->GetObject(u"ActiveDocument");
+        const Text activeName = activeDocument->GetText(u"Name");
+        documents = application->GetObject(u"Documents");
+
+        list.Clear();
+        // Read once: both loops use the same count even if drawings open or close meanwhile.
+        const std::int32_t count = ReadCount(*documents);
+        for (std::int32_t index = 0; index < count; ++index) {
+            const HostObjectPtr document = documents->GetItem(index);
+            list.AddRow(document->GetText(u"Name"));
+        }
+        list.SwitchToSorted();
+        list.Select(list.FindRowIgnoringCase(activeName));
+
+        // The main window is topmost too; it leaves the band so that it cannot cover the list.
+        desktop.SetTopmost(main.Handle(), false);
+        mainOutOfTopmostBand = true;
+        desktop.SetTopmost(list.Handle(), true);
+        desktop.SetForegroundWindow(list.Handle());
+
+        if (list.ShowModal() == kModalAccept) {
+            if (const std::optional<std::size_t> row = list.SelectedRow()) {
+                const Text chosen = list.RowText(*row);
+                // Items are read afresh: the host's collection may have changed while the list
+                // was open, and equal names activate the first in the host's order.
+                for (std::int32_t index = 0; index < count; ++index) {
+                    const HostObjectPtr document = documents->GetItem(index);
+                    if (document->GetText(u"Name") == chosen) {
+                        document->CallMethod(u"Activate");
+                        break;
+                    }
+                }
+            }
+        }
+
+        mainOutOfTopmostBand = false;
+        RestoreZOrder(ports);
+        desktop.SetForegroundWindow(host);
+    } catch (...) {
+        // LIST reports nothing, whatever failed. But a main window left out of the topmost band
+        // would stay buried behind ordinary windows until restart, so that part is undone
+        // always; only the host is not brought forward after a failure.
+        if (mainOutOfTopmostBand) {
+            try {
+                RestoreZOrder(ports);
+            } catch (...) {
+                // Nothing more can be done without reporting, and LIST never reports.
+            }
+        }
+    }
+}
+
+}  // namespace zo

@@ -1,0 +1,55 @@
+#include "core/messages.h"
+#include "core/prog_id.h"
+#include "ui/handlers.h"
+
+namespace zo {
+
+void Button1Click(Ports& ports) {
+    MainWindowView& main = ports.main;
+    SharedState& state = ports.state;
+
+    state.hostProgId = BuildHostProgId(main.VersionBoxText());
+    // An unknown ProgID throws here and reaches the error box; the host then stays where it is.
+    if (ports.automation.IsRunning(state.hostProgId)) {
+        HostObjectPtr application;
+        try {
+            application = ports.automation.Attach(state.hostProgId);
+            state.appFullName = application->GetText(u"FullName");
+            main.SetRegisteredPathCaption(state.appFullName);
+            main.ShowInformation(RegisteredMessage(state.appFullName));
+        } catch (...) {
+            // A host that goes away or refuses mid-way leaves the path as far as it got; the
+            // user sees the menu caption and can simply register again.
+        }
+        application.reset();
+    }
+
+    // After the message box, so that the host ends up in front of everything.
+    const WindowHandle host = FindHostWindow(ports);
+    if (host != kNoWindow) ports.desktop.SetForegroundWindow(host);
+}
+
+void KORVA1Click(Ports& ports) {
+    Button1Click(ports);
+}
+
+void Button2Click(Ports& ports) {
+    const WindowHandle host = FindHostWindow(ports);
+    // The file is looked at only when there is no host window to bring forward.
+    const bool fileExists = host == kNoWindow && ports.desktop.FileExists(ports.state.appFullName);
+    switch (DecideAct(host != kNoWindow, fileExists)) {
+    case ActAction::BringHostToFront:
+        if (ports.desktop.IsIconic(host)) ports.desktop.OpenIcon(host);
+        ports.desktop.SetForegroundWindow(host);
+        break;
+    case ActAction::LaunchRegistered:
+        ports.desktop.ShellOpen(ports.main.Handle(), ports.state.appFullName);
+        break;
+    case ActAction::ShowNotRegistered:
+        // The box's own text, which the user may have changed without Edit2Change mattering.
+        ports.main.ShowInformation(NotRegisteredMessage(ports.main.VersionBoxText()));
+        break;
+    }
+}
+
+}  // namespace zo

@@ -1,0 +1,68 @@
+#include "core/prog_id.h"
+#include "core/tap_rule.h"
+#include "ui/handlers.h"
+
+namespace zo {
+
+int FirstOtherKeyDown(Keyboard& keyboard) {
+    for (int vk = kFirstScannedKey; vk <= kLastScannedKey; ++vk) {
+        if (IsScannedKey(vk) && keyboard.IsKeyDown(vk)) return vk;
+    }
+    return 0;
+}
+
+void InjectKeyPress(Ports& ports, int vk) {
+    ports.keyboard.SendKeyEvent(vk, false);
+    ports.desktop.Sleep(1);
+    ports.keyboard.SendKeyEvent(vk, true);
+}
+
+std::optional<WindowHandle> SendKeyIfHostBusy(Ports& ports, int vk) {
+    SharedState& state = ports.state;
+    state.hostProgId = BuildHostProgId(ports.main.VersionBoxText());
+    if (!ports.automation.IsRunning(state.hostProgId)) return std::nullopt;
+
+    // Failures up to here leave the tick and stop the monitor cycle with the error shown.
+    const HostObjectPtr application = ports.automation.Attach(state.hostProgId);
+    const auto reportedWindow = static_cast<WindowHandle>(application->GetInteger(u"HWND"));
+
+    try {
+        const HostObjectPtr hostState = application->GetObject(u"GetAcadState");
+        const bool busy = !hostState->GetBoolean(u"IsQuiescent");
+        // The key goes to whatever is in front; the user may have switched away while the host
+        // answered, and then the key must not land elsewhere.
+        if (busy && ports.desktop.GetForegroundWindow() == reportedWindow) {
+            InjectKeyPress(ports, vk);
+        }
+    } catch (...) {
+        // A host that cannot answer right now is simply not sent a key; the next tap tries again.
+    }
+    return reportedWindow;
+}
+
+WindowHandle RunTapAssist(Ports& ports, WindowHandle tickHandle) {
+    SharedState& state = ports.state;
+    const bool otherDown = FirstOtherKeyDown(ports.keyboard) != 0;
+    const bool ctrlDown = ports.keyboard.IsKeyDown(kVkControl);
+    const bool shiftDown = ports.keyboard.IsKeyDown(kVkShift);
+    const KeySample sample{.shiftDown = shiftDown, .ctrlDown = ctrlDown, .otherKeyDown = otherDown};
+
+    // Stored before any call to the host: an error there leaves the tick with the flags exactly
+    // as the recording steps made them.
+    state.tapFlags = RecordKeys(state.tapFlags, sample);
+
+    WindowHandle handle = tickHandle;
+    const auto fire = [&](Toggle toggle, int vk) {
+        // The toggle is read only now: a tap made while it is off is consumed all the same.
+        if (ports.main.IsTicked(toggle)) {
+            if (const auto reported = SendKeyIfHostBusy(ports, vk)) handle = *reported;
+        }
+        state.tapFlags = TapFlags{};
+    };
+    if (ShiftTapFires(state.tapFlags, sample)) fire(Toggle::Shift, kVkF8);
+    if (CtrlTapFires(state.tapFlags, sample)) fire(Toggle::Ctrl, kVkF9);
+    state.tapFlags = IdleReset(state.tapFlags, sample);
+    return handle;
+}
+
+}  // namespace zo
