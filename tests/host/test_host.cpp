@@ -1,0 +1,502 @@
+// A stand-in for the CAD host in the end-to-end tests: top-level windows on demand, an automation
+// server registered in the running object table, and a line protocol through two files in a
+// control folder. A driver appends commands to commands.txt and waits for lines in log.txt.
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <shellapi.h>
+
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host_objects.h"
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using test_host::DispatchObject;
+using test_host::HostModel;
+
+constexpr UINT kPollMilliseconds = 20;
+constexpr int kWindowWidth = 400;
+constexpr int kWindowHeight = 300;
+constexpr wchar_t kProgIdStem[] = L"Vexo.Application.";
+
+std::wstring Widen(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+std::string Narrow(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::vector<std::wstring> SplitFields(const std::wstring& line) {
+    std::vector<std::wstring> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find(L'\t', start);
+        fields.push_back(line.substr(start, tab == std::wstring::npos ? tab : tab - start));
+        if (tab == std::wstring::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+std::wstring HexCode(HRESULT hr) {
+    wchar_t text[16];
+    wsprintfW(text, L"0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const noexcept {
+        if (handle != INVALID_HANDLE_VALUE && handle != nullptr) CloseHandle(handle);
+    }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct WindowDestroyer {
+    void operator()(HWND window) const noexcept {
+        if (IsWindow(window)) DestroyWindow(window);
+    }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// A failed command: its text goes to the log as the third field of the error line.
+struct CommandError {
+    std::wstring text;
+};
+
+class TestHost {
+public:
+    TestHost(HINSTANCE instance, std::wstring controlDir);
+    TestHost(const TestHost&) = delete;
+    TestHost& operator=(const TestHost&) = delete;
+    ~TestHost();
+
+    [[nodiscard]] bool Start();
+    void Log(const std::vector<std::wstring>& fields);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK PollTimer(HWND, UINT, UINT_PTR, DWORD);
+
+    void Poll();
+    void Handle(const std::vector<std::wstring>& fields);
+    HWND WindowById(const std::wstring& id);
+    std::wstring IdOf(HWND window) const;
+    void CreateHostWindow(const std::wstring& id, const std::wstring& className,
+                          const std::wstring& title);
+    void SetAutomation(const std::wstring& digits);
+    void RevokeAutomation();
+    void SetDrawings(const std::vector<std::wstring>& fields);
+    [[nodiscard]] std::int64_t ReportedWindow();
+    [[nodiscard]] long ExternalApplicationReferences() const;
+    void DestroyWindows();
+    void Exit();
+
+    HINSTANCE instance_;
+    std::wstring controlDir_;
+    UniqueHandle log_;
+    std::uint64_t commandsRead_ = 0;
+    std::string pending_;  // a command line whose end has not been written yet
+    UINT_PTR timer_ = 0;
+
+    std::map<std::wstring, UniqueWindow> windows_;
+    std::set<std::wstring> classes_;
+    std::wstring firstWindowId_;
+    std::wstring reportedWindowId_;
+    std::optional<std::int64_t> reportedRawWindow_;
+
+    HostModel model_;
+    ComPtr<DispatchObject> application_;
+    DWORD registration_ = 0;
+    ULONG referencesAfterRegistration_ = 0;
+};
+
+TestHost* g_host = nullptr;  // the timer callback and the window procedure find the host here
+
+TestHost::TestHost(HINSTANCE instance, std::wstring controlDir)
+    : instance_(instance), controlDir_(std::move(controlDir)) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    model_.fullName.assign(path, length);
+    model_.log = [this](const std::vector<std::wstring>& fields) { Log(fields); };
+    model_.reportedWindow = [this] { return ReportedWindow(); };
+    application_.Attach(test_host::CreateApplication(model_));
+}
+
+TestHost::~TestHost() {
+    RevokeAutomation();
+    if (timer_ != 0) KillTimer(nullptr, timer_);
+    DestroyWindows();
+    // Clients in other processes may still hold references; cut them off before COM goes.
+    CoDisconnectObject(static_cast<IDispatch*>(application_.Get()), 0);
+    application_.Reset();
+}
+
+bool TestHost::Start() {
+    const std::wstring logPath = controlDir_ + L"\\log.txt";
+    log_.reset(CreateFileW(logPath.c_str(), FILE_APPEND_DATA,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (log_.get() == INVALID_HANDLE_VALUE) {
+        log_.release();
+        return false;
+    }
+    timer_ = SetTimer(nullptr, 0, kPollMilliseconds, &TestHost::PollTimer);
+    Log({L"ready"});
+    return timer_ != 0;
+}
+
+void TestHost::Log(const std::vector<std::wstring>& fields) {
+    std::wstring line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i != 0) line += L'\t';
+        line += fields[i];
+    }
+    const std::string bytes = Narrow(line) + "\r\n";
+    DWORD written = 0;
+    // One write per line with no buffering in between, so a reader never sees half an event.
+    WriteFile(log_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void CALLBACK TestHost::PollTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_host != nullptr) g_host->Poll();
+}
+
+void TestHost::Poll() {
+    const std::wstring path = controlDir_ + L"\\commands.txt";
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) return;
+    const auto total = static_cast<std::uint64_t>(size.QuadPart);
+    if (total < commandsRead_) {
+        // The driver started a new file; read it from its beginning.
+        commandsRead_ = 0;
+        pending_.clear();
+    }
+    if (total == commandsRead_) return;
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(commandsRead_);
+    SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN);
+    std::string chunk(static_cast<std::size_t>(total - commandsRead_), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) return;
+    file.reset();
+    chunk.resize(read);
+    commandsRead_ += read;
+    pending_ += chunk;
+
+    // Commands may change the windows and so dispatch messages; take the lines out first.
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = pending_.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = pending_.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+        if (!line.empty()) lines.push_back(Widen(line));
+    }
+    pending_.erase(0, start);
+    for (const std::wstring& line : lines) {
+        const std::vector<std::wstring> fields = SplitFields(line);
+        try {
+            Handle(fields);
+            Log({L"ok", fields[0]});
+        } catch (const CommandError& error) {
+            Log({L"error", fields[0], error.text});
+        }
+        if (fields[0] == L"exit") {
+            PostQuitMessage(0);
+            return;
+        }
+    }
+}
+
+void RequireFields(const std::vector<std::wstring>& fields, std::size_t count) {
+    if (fields.size() < count) throw CommandError{L"missing argument"};
+}
+
+std::int64_t ParseInteger(const std::wstring& text) {
+    try {
+        std::size_t used = 0;
+        const long long value = std::stoll(text, &used, 0);
+        if (used == text.size()) return value;
+    } catch (const std::exception&) {
+    }
+    throw CommandError{L"not an integer: " + text};
+}
+
+void TestHost::Handle(const std::vector<std::wstring>& fields) {
+    const std::wstring& command = fields[0];
+    if (command == L"window") {
+        RequireFields(fields, 3);
+        CreateHostWindow(fields[1], fields[2], fields.size() > 3 ? fields[3] : std::wstring());
+    } else if (command == L"title") {
+        RequireFields(fields, 2);
+        SetWindowTextW(WindowById(fields[1]), fields.size() > 2 ? fields[2].c_str() : L"");
+    } else if (command == L"close") {
+        RequireFields(fields, 2);
+        WindowById(fields[1]);
+        // Out of the table before it goes, so that WM_NCDESTROY finds nothing to forget.
+        auto closing = windows_.extract(fields[1]);
+        closing.mapped().reset();
+    } else if (command == L"minimize") {
+        RequireFields(fields, 2);
+        ShowWindow(WindowById(fields[1]), SW_MINIMIZE);
+    } else if (command == L"restore") {
+        RequireFields(fields, 2);
+        ShowWindow(WindowById(fields[1]), SW_RESTORE);
+    } else if (command == L"front") {
+        RequireFields(fields, 2);
+        const HWND window = WindowById(fields[1]);
+        SetForegroundWindow(window);
+        SetActiveWindow(window);
+    } else if (command == L"automation") {
+        RequireFields(fields, 2);
+        if (fields[1] == L"off") {
+            RevokeAutomation();
+        } else {
+            SetAutomation(fields[1]);
+        }
+    } else if (command == L"busy") {
+        RequireFields(fields, 2);
+        model_.busy = ParseInteger(fields[1]) != 0;
+    } else if (command == L"docs") {
+        RequireFields(fields, 2);
+        SetDrawings(fields);
+    } else if (command == L"fullname") {
+        RequireFields(fields, 2);
+        model_.fullName = fields[1];
+    } else if (command == L"hwnd") {
+        RequireFields(fields, 2);
+        if (fields[1] == L"raw") {
+            RequireFields(fields, 3);
+            reportedRawWindow_ = ParseInteger(fields[2]);
+        } else {
+            WindowById(fields[1]);
+            reportedRawWindow_.reset();
+            reportedWindowId_ = fields[1];
+        }
+    } else if (command == L"fail") {
+        RequireFields(fields, 2);
+        if (fields[1] == L"off") {
+            model_.failingMember.reset();
+        } else {
+            model_.failingMember = fields[1];
+        }
+    } else if (command == L"hang") {
+        RequireFields(fields, 2);
+        Sleep(static_cast<DWORD>(ParseInteger(fields[1])));
+    } else if (command == L"refs") {
+        Log({L"refs", std::to_wstring(model_.liveObjects + ExternalApplicationReferences())});
+    } else if (command == L"exit") {
+        Exit();
+    } else {
+        throw CommandError{L"unknown command"};
+    }
+}
+
+HWND TestHost::WindowById(const std::wstring& id) {
+    const auto found = windows_.find(id);
+    if (found == windows_.end()) throw CommandError{L"no window " + id};
+    return found->second.get();
+}
+
+std::wstring TestHost::IdOf(HWND window) const {
+    for (const auto& [id, owned] : windows_) {
+        if (owned.get() == window) return id;
+    }
+    return {};
+}
+
+void TestHost::CreateHostWindow(const std::wstring& id, const std::wstring& className,
+                                const std::wstring& title) {
+    if (windows_.count(id) != 0) throw CommandError{L"window exists: " + id};
+    if (classes_.count(className) == 0) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = &TestHost::WindowProc;
+        windowClass.hInstance = instance_;
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.lpszClassName = className.c_str();
+        if (RegisterClassExW(&windowClass) == 0) {
+            throw CommandError{L"RegisterClassExW failed: " + std::to_wstring(GetLastError())};
+        }
+        classes_.insert(className);
+    }
+    UniqueWindow window(CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight,
+                                        nullptr, nullptr, instance_, nullptr));
+    if (!window) throw CommandError{L"CreateWindowExW failed: " + std::to_wstring(GetLastError())};
+    const HWND handle = window.get();
+    windows_.emplace(id, std::move(window));
+    if (firstWindowId_.empty()) firstWindowId_ = id;
+    ShowWindow(handle, SW_SHOWNORMAL);
+    UpdateWindow(handle);
+}
+
+LRESULT CALLBACK TestHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TestHost* host = g_host;
+    if (host == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        host->Log({L"key", L"down", std::to_wstring(wParam)});
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        host->Log({L"key", L"up", std::to_wstring(wParam)});
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            // Windows being torn down are already out of the table and have no id to report.
+            const std::wstring id = host->IdOf(window);
+            if (!id.empty()) host->Log({L"foreground", id});
+        }
+        break;
+    case WM_NCDESTROY: {
+        // Closed from outside (the system menu, a WM_CLOSE): forget it without destroying again.
+        const std::wstring id = host->IdOf(window);
+        if (!id.empty()) {
+            auto found = host->windows_.find(id);
+            (void)found->second.release();
+            host->windows_.erase(found);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TestHost::SetAutomation(const std::wstring& digits) {
+    RevokeAutomation();
+    const std::wstring progId = kProgIdStem + digits;
+    CLSID clsid{};
+    HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
+    if (FAILED(hr)) throw CommandError{L"CLSIDFromProgID(" + progId + L") " + HexCode(hr)};
+    hr = RegisterActiveObject(static_cast<IDispatch*>(application_.Get()), clsid,
+                              ACTIVEOBJECT_STRONG, &registration_);
+    if (FAILED(hr)) {
+        registration_ = 0;
+        throw CommandError{L"RegisterActiveObject " + HexCode(hr)};
+    }
+    referencesAfterRegistration_ = application_->ReferenceCount();
+}
+
+void TestHost::RevokeAutomation() {
+    if (registration_ == 0) return;
+    RevokeActiveObject(registration_, nullptr);
+    registration_ = 0;
+}
+
+long TestHost::ExternalApplicationReferences() const {
+    return 0;
+}
+
+void TestHost::SetDrawings(const std::vector<std::wstring>& fields) {
+    const auto active = static_cast<int>(ParseInteger(fields[1]));
+    model_.drawings.clear();
+    for (std::size_t i = 2; i < fields.size(); ++i) {
+        model_.drawings.push_back(std::make_shared<test_host::Drawing>(test_host::Drawing{fields[i]}));
+    }
+    model_.activeIndex = active;
+}
+
+std::int64_t TestHost::ReportedWindow() {
+    if (reportedRawWindow_) return *reportedRawWindow_;
+    const std::wstring& id = reportedWindowId_.empty() ? firstWindowId_ : reportedWindowId_;
+    const auto found = windows_.find(id);
+    if (found == windows_.end()) return 0;
+    return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(found->second.get()));
+}
+
+void TestHost::DestroyWindows() {
+    // Moved out first: WM_NCDESTROY looks windows up in the table while they are destroyed.
+    auto closing = std::move(windows_);
+    windows_.clear();
+    closing.clear();
+}
+
+void TestHost::Exit() {
+    RevokeAutomation();
+    DestroyWindows();
+}
+
+struct ComApartment {
+    HRESULT result = CoInitialize(nullptr);
+    ComApartment() = default;
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(result)) CoUninitialize();
+    }
+};
+
+struct ArgumentList {
+    int count = 0;
+    wchar_t** values = CommandLineToArgvW(GetCommandLineW(), &count);
+    ArgumentList() = default;
+    ArgumentList(const ArgumentList&) = delete;
+    ArgumentList& operator=(const ArgumentList&) = delete;
+    ~ArgumentList() { LocalFree(values); }
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    std::wstring controlDir;
+    {
+        const ArgumentList arguments;
+        if (arguments.values == nullptr || arguments.count < 2) return 2;
+        controlDir = arguments.values[1];
+    }
+    while (!controlDir.empty() && (controlDir.back() == L'\\' || controlDir.back() == L'/')) {
+        controlDir.pop_back();
+    }
+    const ComApartment apartment;
+    if (FAILED(apartment.result)) return 3;
+    int exitCode = 0;
+    {
+        TestHost host(instance, controlDir);
+        g_host = &host;
+        if (!host.Start()) {
+            g_host = nullptr;
+            return 4;
+        }
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        exitCode = static_cast<int>(message.wParam);
+        g_host = nullptr;
+    }
+    return exitCode;
+}
