@@ -12,6 +12,13 @@ std::size_t PositionOf(TextView text, TextView what) noexcept {
     return at == TextView::npos ? 0 : at + 1;
 }
 
+char16_t LowerUnit(char16_t unit) noexcept {
+    if (unit >= u'A' && unit <= u'Z') return static_cast<char16_t>(unit + 0x20);
+    // U+00D7 (multiplication sign) sits inside the Latin-1 capitals but has no small form.
+    if (unit >= 0x00C0 && unit <= 0x00DE && unit != 0x00D7) return static_cast<char16_t>(unit + 0x20);
+    return unit;
+}
+
 std::string ToUtf8(TextView text) {
     std::string out;
     out.reserve(text.size());

@@ -17,6 +17,10 @@ using TextView = std::u16string_view;
 // occur or `what` is empty.
 [[nodiscard]] std::size_t PositionOf(TextView text, TextView what) noexcept;
 
+// The lower-case form of a unit: ASCII and Latin-1 capitals map to their small letters, every
+// other unit is returned as it is. Enough for file names and drawing names compared in core.
+[[nodiscard]] char16_t LowerUnit(char16_t unit) noexcept;
+
 // Lossless conversions for logs, exception what() and tests. Invalid input is replaced by U+FFFD.
 [[nodiscard]] std::string ToUtf8(TextView text);
 [[nodiscard]] Text FromUtf8(std::string_view text);
