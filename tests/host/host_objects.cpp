@@ -124,8 +124,14 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         return DispatchObject::QueryInterface(riid, object);
     }
-    DWORD STDMETHODCALLTYPE AddConnection(DWORD, DWORD) override { return 0; }
-    DWORD STDMETHODCALLTYPE ReleaseConnection(DWORD, DWORD, BOOL) override { return 0; }
+    DWORD STDMETHODCALLTYPE AddConnection(DWORD kind, DWORD) override {
+        if ((kind & EXTCONN_STRONG) != 0) ++model_.applicationConnections;
+        return static_cast<DWORD>(model_.applicationConnections);
+    }
+    DWORD STDMETHODCALLTYPE ReleaseConnection(DWORD kind, DWORD, BOOL) override {
+        if ((kind & EXTCONN_STRONG) != 0) --model_.applicationConnections;
+        return static_cast<DWORD>(model_.applicationConnections);
+    }
 
 protected:
     bool HasInterface(REFIID riid, void** object) override {

@@ -31,6 +31,8 @@ struct HostModel {
     std::optional<std::wstring> failingMember;  // compared without regard to case
     // Objects other than the application object that are still alive.
     long liveObjects = 0;
+    // Strong connections the marshaller has reported on the application object.
+    long applicationConnections = 0;
     // Called with one event line's fields, e.g. {"call", "FullName"}.
     std::function<void(const std::vector<std::wstring>&)> log;
     // Reads the window handle to report at call time, so `hwnd` changes apply at once.
@@ -57,8 +59,6 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags,
                                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                      UINT* argError) override;
-
-    [[nodiscard]] ULONG ReferenceCount() const noexcept { return references_; }
 
 protected:
     // A member's own work. `member` is the table's spelling. Returning DISP_E_EXCEPTION requires
