@@ -1,0 +1,70 @@
+#include "platform/desktop_windows.h"
+
+#include <exception>
+
+#include "core/host_match.h"
+#include "platform/shell.h"
+#include "platform/wide.h"
+
+namespace zo {
+namespace {
+
+struct EnumState {
+    const std::function<bool(WindowHandle)>* visit;
+    std::exception_ptr failure;
+};
+
+BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM context) noexcept {
+    auto& state = *reinterpret_cast<EnumState*>(context);
+    try {
+        return (*state.visit)(FromHwnd(window)) ? TRUE : FALSE;
+    } catch (...) {
+        // The enumeration is a system frame: carry the failure across it and rethrow outside.
+        state.failure = std::current_exception();
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+void Win32WindowSource::ForEachTopLevelWindow(const std::function<bool(WindowHandle)>& visit) {
+    EnumState state{&visit, nullptr};
+    ::EnumWindows(VisitTopLevelWindow, reinterpret_cast<LPARAM>(&state));
+    if (state.failure) std::rethrow_exception(state.failure);
+}
+
+Text Win32WindowSource::ReadTitle(WindowHandle window) {
+    wchar_t buffer[kWindowTextBufferUnits] = {};
+    const int length = ::GetWindowTextW(ToHwnd(window), buffer, kWindowTextReadCount);
+    return length > 0 ? FromWide(std::wstring_view(buffer, static_cast<std::size_t>(length))) : Text();
+}
+
+std::optional<Text> Win32WindowSource::ReadClassName(WindowHandle window) {
+    wchar_t buffer[kWindowTextBufferUnits] = {};
+    const int length = ::GetClassNameW(ToHwnd(window), buffer, kWindowTextReadCount);
+    if (length <= 0) return std::nullopt;
+    return FromWide(std::wstring_view(buffer, static_cast<std::size_t>(length)));
+}
+
+WindowHandle Win32Desktop::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
+
+void Win32Desktop::SetForegroundWindow(WindowHandle window) {
+    if (window != kNoWindow) ::SetForegroundWindow(ToHwnd(window));
+}
+
+bool Win32Desktop::IsIconic(WindowHandle window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
+
+void Win32Desktop::OpenIcon(WindowHandle window) { ::OpenIcon(ToHwnd(window)); }
+
+void Win32Desktop::SetTopmost(WindowHandle window, bool topmost) {
+    ::SetWindowPos(ToHwnd(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void Win32Desktop::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+bool Win32Desktop::FileExists(TextView path) { return IsExistingFile(path); }
+
+void Win32Desktop::ShellOpen(WindowHandle owner, TextView path) { ShellOpenFile(ToHwnd(owner), path); }
+
+}  // namespace zo

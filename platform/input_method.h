@@ -1,0 +1,12 @@
+#pragma once
+#include "ui/ports.h"
+
+namespace zo {
+
+class Win32InputMethod final : public InputMethod {
+public:
+    [[nodiscard]] std::int32_t DefaultImeWindow(WindowHandle window) override;
+    std::intptr_t SendImeControl(std::int32_t imeWindow, int command) override;
+};
+
+}  // namespace zo

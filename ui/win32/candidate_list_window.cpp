@@ -1,0 +1,333 @@
+#include "ui/win32/candidate_list_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/desktop_windows.h"
+#include "platform/system_error.h"
+#include "platform/wide.h"
+#include "ui/win32/dark_theme.h"
+#include "ui/win32/error_box.h"
+
+namespace zo {
+namespace {
+
+constexpr const wchar_t* kListWindowClass = L"TInputListForm";
+constexpr const wchar_t* kListWindowTitle = L"\u5165\u529B\u5019\u88DC";
+constexpr DWORD kListWindowStyle = WS_POPUP | WS_BORDER | WS_THICKFRAME;
+// A tool window keeps the pop-up off the taskbar: the program shows only the main window there.
+constexpr DWORD kListWindowExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+constexpr int kClientWidth = 296;
+constexpr int kClientHeight = 295;
+constexpr int kRowHeight = 18;
+constexpr int kListId = 1;
+constexpr UINT_PTR kListSubclassId = 1;
+
+}  // namespace
+
+int CompareForUser(TextView a, TextView b) {
+    const std::wstring left = ToWide(a);
+    const std::wstring right = ToWide(b);
+    const int result =
+        ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE | LINGUISTIC_IGNORECASE, left.c_str(),
+                          static_cast<int>(left.size()), right.c_str(), static_cast<int>(right.size()),
+                          nullptr, nullptr, 0);
+    if (result == 0) return CompareIgnoringCase(a, b);  // unknown locale: plain folding still orders
+    return result - CSTR_EQUAL;
+}
+
+CandidateListWindow::CandidateListWindow(HINSTANCE instance, const DarkTheme* theme)
+    : instance_(instance), theme_(theme) {}
+
+CandidateListWindow::~CandidateListWindow() { Destroy(); }
+
+void CandidateListWindow::Create(HWND modalOwner) {
+    modalOwner_ = modalOwner;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DROPSHADOW;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kListWindowClass;
+    if (!::RegisterClassExW(&windowClass)) throw LastError(u"RegisterClassExW");
+
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&frame, kListWindowStyle, FALSE, kListWindowExStyle);
+    const HWND window =
+        ::CreateWindowExW(kListWindowExStyle, kListWindowClass, kListWindowTitle, kListWindowStyle, 0, 0,
+                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+    if (!window) throw LastError(u"CreateWindowExW");
+    // CreateWindowEx adds a caption to a pop-up with a sizing frame on some systems; keep exactly ours.
+    ::SetWindowLongPtrW(window, GWL_STYLE, kListWindowStyle);
+    ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void CandidateListWindow::Destroy() noexcept {
+    if (window_) ::DestroyWindow(window_);
+}
+
+LRESULT CALLBACK CandidateListWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<CandidateListWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<CandidateListWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        RunGuarded(window, [] { throw; });
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        self->list_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: {
+            font_.reset(::CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+            RECT client{};
+            ::GetClientRect(window_, &client);
+            list_ = ::CreateWindowExW(0, L"LISTBOX", L"",
+                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
+                                          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                                      0, 0, client.right, client.bottom, window_,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance_, nullptr);
+            if (!list_) return -1;
+            ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+            if (theme_) DarkTheme::DarkenTitleBar(window_);
+            ::SetWindowSubclass(list_, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            return 0;
+        }
+        case WM_SIZE:
+            if (list_) ::MoveWindow(list_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            return 0;
+        case WM_MEASUREITEM: {
+            auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            item.itemHeight = kRowHeight;
+            return TRUE;
+        }
+        case WM_DRAWITEM:
+            DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_CTLCOLORLISTBOX:
+            if (theme_) return reinterpret_cast<LRESULT>(theme_->ListBrush());
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) ListBox1Click();
+            if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_DBLCLK) ListBox1DblClick();
+            return 0;
+        case WM_ACTIVATEAPP: {
+            const LRESULT result = ::DefWindowProcW(window_, message, wParam, lParam);
+            // Switching applications, either way, while the list is open cancels it.
+            if (::IsWindowVisible(window_)) modalResult_ = kModalCancel;
+            return result;
+        }
+        case WM_CLOSE:
+            modalResult_ = kModalCancel;
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CandidateListWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR self) noexcept {
+    try {
+        return reinterpret_cast<CandidateListWindow*>(self)->HandleListMessage(message, wParam, lParam);
+    } catch (...) {
+        RunGuarded(::GetParent(list), [] { throw; });
+        return 0;
+    }
+}
+
+LRESULT CandidateListWindow::HandleListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_GETDLGCODE:
+            return DLGC_WANTALLKEYS | ::DefSubclassProc(list_, message, wParam, lParam);
+        case WM_KEYDOWN:
+            ListBox1KeyDown(static_cast<WORD>(wParam));
+            break;  // the list still moves its selection for the arrow and page keys
+        case WM_CHAR:
+            // The list's own search looks for one letter only; ours builds a search text.
+            OnTypedCharacter(static_cast<wchar_t>(wParam));
+            return 0;
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(list_, ListProc, kListSubclassId);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(list_, message, wParam, lParam);
+}
+
+void CandidateListWindow::ListBox1Click() { modalResult_ = kModalAccept; }
+
+void CandidateListWindow::ListBox1DblClick() { modalResult_ = kModalAccept; }
+
+void CandidateListWindow::ListBox1KeyDown(WORD key) {
+    if (key == VK_RETURN) modalResult_ = kModalAccept;
+    if (key == VK_ESCAPE) modalResult_ = kModalCancel;
+}
+
+void CandidateListWindow::OnTypedCharacter(wchar_t ch) {
+    const bool backspace = ch == L'\b';
+    if (!backspace && ch < L' ') return;  // Enter and Escape were handled as keys
+    const auto row = typeSearch_.OnKey(static_cast<char16_t>(ch), backspace, ::GetTickCount64(), rows_,
+                                       CompareForUser);
+    if (!row) return;
+    Select(row);
+    ListBox1Click();
+}
+
+void CandidateListWindow::DrawRow(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == static_cast<UINT>(-1)) return;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    COLORREF back = ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    COLORREF fore = ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    if (theme_) {
+        back = selected ? theme_->palette().listSelectedBack : theme_->palette().listBack;
+        fore = selected ? theme_->palette().listSelectedText : theme_->palette().text;
+    }
+    const HDC dc = item.hDC;
+    const COLORREF oldBack = ::SetBkColor(dc, back);
+    const COLORREF oldFore = ::SetTextColor(dc, fore);
+    RECT text = item.rcItem;
+    text.left += 2;
+    const std::wstring row = item.itemID < rows_.size() ? ToWide(rows_[item.itemID]) : std::wstring();
+    ::ExtTextOutW(dc, text.left, text.top + 1, ETO_OPAQUE | ETO_CLIPPED, &item.rcItem, row.c_str(),
+                  static_cast<UINT>(row.size()), nullptr);
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &item.rcItem);
+    ::SetTextColor(dc, oldFore);
+    ::SetBkColor(dc, oldBack);
+}
+
+void CandidateListWindow::InsertRow(std::size_t at, TextView text) {
+    const std::wstring wide = ToWide(text);
+    const LRESULT result = ::SendMessageW(list_, LB_INSERTSTRING, at, reinterpret_cast<LPARAM>(wide.c_str()));
+    if (result == LB_ERR || result == LB_ERRSPACE) throw Error(u"The list cannot take another row");
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), Text(text));
+}
+
+void CandidateListWindow::RefillList() {
+    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    for (const Text& row : rows_) {
+        const std::wstring wide = ToWide(row);
+        ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+// ---- CandidateListView ----------------------------------------------------------------------
+
+WindowHandle CandidateListWindow::Handle() { return FromHwnd(window_); }
+
+void CandidateListWindow::Clear() {
+    ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    rows_.clear();
+}
+
+void CandidateListWindow::AddRow(TextView text) {
+    std::size_t at = rows_.size();
+    if (sorted_) {
+        // After equal rows, as a sorted list box places them.
+        const auto place = std::upper_bound(rows_.begin(), rows_.end(), text, [](TextView value, const Text& row) {
+            return CompareForUser(value, row) < 0;
+        });
+        at = static_cast<std::size_t>(place - rows_.begin());
+    }
+    InsertRow(at, text);
+}
+
+void CandidateListWindow::SwitchToSorted() {
+    if (sorted_) return;
+    sorted_ = true;
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [](const Text& a, const Text& b) { return CompareForUser(a, b) < 0; });
+    RefillList();
+}
+
+std::optional<std::size_t> CandidateListWindow::FindRowIgnoringCase(TextView text) {
+    const std::wstring wide = ToWide(text);
+    const LRESULT found =
+        ::SendMessageW(list_, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
+    if (found == LB_ERR) return std::nullopt;
+    return static_cast<std::size_t>(found);
+}
+
+void CandidateListWindow::Select(std::optional<std::size_t> row) {
+    // LB_SETCURSEL raises no LBN_SELCHANGE: a selection by the program is no click.
+    ::SendMessageW(list_, LB_SETCURSEL, row ? static_cast<WPARAM>(*row) : static_cast<WPARAM>(-1), 0);
+}
+
+std::optional<std::size_t> CandidateListWindow::SelectedRow() {
+    const LRESULT selected = ::SendMessageW(list_, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR) return std::nullopt;
+    return static_cast<std::size_t>(selected);
+}
+
+Text CandidateListWindow::RowText(std::size_t row) {
+    if (row >= rows_.size()) throw Error(u"No such row in the list");
+    return rows_[row];
+}
+
+int CandidateListWindow::ShowModal() {
+    if (!window_) throw Error(u"The list window does not exist");
+    modalResult_ = kModalNone;
+    if (!shownBefore_) {
+        // Centred the first time; later it comes back where and as large as it was hidden.
+        RECT rect{};
+        ::GetWindowRect(window_, &rect);
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        ::SetWindowPos(window_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                       (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        shownBefore_ = true;
+    }
+    const bool ownerWasEnabled = modalOwner_ && ::IsWindowEnabled(modalOwner_);
+    if (ownerWasEnabled) ::EnableWindow(modalOwner_, FALSE);
+    ::ShowWindow(window_, SW_SHOW);
+    ::SetForegroundWindow(window_);
+    ::SetFocus(list_);
+
+    MSG message{};
+    while (modalResult_ == kModalNone) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            // The program is ending: cancel, and leave the quit for the main loop.
+            modalResult_ = kModalCancel;
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got < 0) {
+            modalResult_ = kModalCancel;
+            break;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    // Re-enable before hiding, so that the activation goes back to the program's window and not
+    // to some other application's.
+    if (ownerWasEnabled) ::EnableWindow(modalOwner_, TRUE);
+    ::ShowWindow(window_, SW_HIDE);
+    return modalResult_;
+}
+
+}  // namespace zo

@@ -1,0 +1,106 @@
+// The program's entry: one copy only, the dark theme, the two windows and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <optional>
+
+#include "core/settings.h"
+#include "core/theme.h"
+#include "platform/automation.h"
+#include "platform/desktop_windows.h"
+#include "platform/input_method.h"
+#include "platform/keyboard.h"
+#include "platform/profile.h"
+#include "platform/wide.h"
+#include "ui/win32/candidate_list_window.h"
+#include "ui/win32/dark_theme.h"
+#include "ui/win32/error_box.h"
+#include "ui/win32/main_window.h"
+
+namespace zo {
+namespace {
+
+class ComApartment {
+public:
+    ComApartment() noexcept : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
+    ~ComApartment() {
+        if (initialised_) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
+void ShowThemeNotFound() noexcept {
+    try {
+        const std::wstring text = ToWide(ThemeNotFoundMessage(kThemeName));
+        const std::wstring title = ToWide(ApplicationTitleText());
+        TASKDIALOGCONFIG config{};
+        config.cbSize = sizeof config;
+        config.pszWindowTitle = title.c_str();
+        config.pszMainIcon = TD_ERROR_ICON;
+        config.pszContent = text.c_str();
+        config.dwCommonButtons = TDCBF_CLOSE_BUTTON;
+        if (FAILED(::TaskDialogIndirect(&config, nullptr, nullptr, nullptr))) {
+            ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_ICONERROR | MB_OK);
+        }
+    } catch (...) {
+        // Out of memory before the first window: the default look follows anyway.
+    }
+}
+
+int RunProgram(HINSTANCE instance) {
+    ComApartment apartment;
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    std::optional<DarkTheme> theme = DarkTheme::Load(instance);
+    if (!theme) ShowThemeNotFound();
+    DarkTheme* look = theme ? &*theme : nullptr;
+
+    Win32Desktop desktop;
+    Win32Keyboard keyboard;
+    Win32InputMethod inputMethod;
+    Win32WindowSource windows;
+    ComHostAutomation automation;
+    SharedState state;
+    Win32ProfileStore store(SettingsFileName(ExecutablePath()));
+    MainWindow mainWindow(instance, look);
+    CandidateListWindow listWindow(instance, look);
+    Ports ports{mainWindow, listWindow, desktop, keyboard, inputMethod, automation, windows, state};
+
+    try {
+        mainWindow.Create(ports, store);
+        listWindow.Create(mainWindow.hwnd());
+    } catch (const Error& error) {
+        ShowErrorBox(nullptr, error.text());
+        return 0;
+    }
+    mainWindow.Show();
+
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab walks the main window's controls as in a dialog.
+        if (mainWindow.hwnd() && ::IsDialogMessageW(mainWindow.hwnd(), &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    listWindow.Destroy();
+    mainWindow.Destroy();  // writes the settings
+    return 0;
+}
+
+}  // namespace
+}  // namespace zo
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Before anything can load a library: a DLL planted beside the executable must never load.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Another copy runs: end silently, creating nothing and leaving the settings alone.
+    if (::FindWindowW(zo::kMainWindowClass, nullptr)) return 0;
+    return zo::RunProgram(instance);
+}
