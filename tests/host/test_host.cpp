@@ -171,7 +171,7 @@ void TestHost::Log(const std::vector<std::wstring>& fields) {
         if (i != 0) line += L'\t';
         line += fields[i];
     }
-    const std::string bytes = Narrow(line) + "\r\n";
+    const std::string bytes = Narrow(line) + "\n";
     DWORD written = 0;
     // One write per line with no buffering in between, so a reader never sees half an event.
     WriteFile(log_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -242,7 +242,7 @@ void RequireFields(const std::vector<std::wstring>& fields, std::size_t count) {
 std::int64_t ParseInteger(const std::wstring& text) {
     try {
         std::size_t used = 0;
-        const long long value = std::stoll(text, &used, 0);
+        const long long value = std::stoll(text, &used, 10);
         if (used == text.size()) return value;
     } catch (const std::exception&) {
     }
