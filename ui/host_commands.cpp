@@ -29,26 +29,24 @@ void Button1Click(Ports& ports) {
     if (host != kNoWindow) ports.desktop.SetForegroundWindow(host);
 }
 
-void KORVA1Click(Ports& ports) {
-    Button1Click(ports);
-}
+void KORVA1Click(Ports& ports) { Button1Click(ports); }
 
 void Button2Click(Ports& ports) {
     const WindowHandle host = FindHostWindow(ports);
     // The file is looked at only when there is no host window to bring forward.
     const bool fileExists = host == kNoWindow && ports.desktop.FileExists(ports.state.appFullName);
     switch (DecideAct(host != kNoWindow, fileExists)) {
-    case ActAction::BringHostToFront:
-        if (ports.desktop.IsIconic(host)) ports.desktop.OpenIcon(host);
-        ports.desktop.SetForegroundWindow(host);
-        break;
-    case ActAction::LaunchRegistered:
-        ports.desktop.ShellOpen(ports.main.Handle(), ports.state.appFullName);
-        break;
-    case ActAction::ShowNotRegistered:
-        // The box's own text, which the user may have changed without Edit2Change mattering.
-        ports.main.ShowInformation(NotRegisteredMessage(ports.main.VersionBoxText()));
-        break;
+        case ActAction::BringHostToFront:
+            if (ports.desktop.IsIconic(host)) ports.desktop.OpenIcon(host);
+            ports.desktop.SetForegroundWindow(host);
+            break;
+        case ActAction::LaunchRegistered:
+            ports.desktop.ShellOpen(ports.main.Handle(), ports.state.appFullName);
+            break;
+        case ActAction::ShowNotRegistered:
+            // Names the version as the box shows it now, not the copy the window search uses.
+            ports.main.ShowInformation(NotRegisteredMessage(ports.main.VersionBoxText()));
+            break;
     }
 }
 

@@ -21,9 +21,7 @@ WindowHandle FindHostWindow(Ports& ports) {
     return state.hostWindowHandle;
 }
 
-void Edit2Change(Ports& ports) {
-    ports.state.versionText = ports.main.VersionBoxText();
-}
+void Edit2Change(Ports& ports) { ports.state.versionText = ports.main.VersionBoxText(); }
 
 void ToggleClick(Ports& ports) {
     // A click on the companion window took the foreground from the host; hand it straight back.

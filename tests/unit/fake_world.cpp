@@ -17,10 +17,14 @@ constexpr std::int32_t kUnavailable = static_cast<std::int32_t>(0x800401E3);
 
 const char* ToggleName(Toggle toggle) {
     switch (toggle) {
-    case Toggle::Shift: return "Shift";
-    case Toggle::Ctrl: return "Ctrl";
-    case Toggle::Ime: return "Ime";
-    case Toggle::Off: return "Off";
+        case Toggle::Shift:
+            return "Shift";
+        case Toggle::Ctrl:
+            return "Ctrl";
+        case Toggle::Ime:
+            return "Ime";
+        case Toggle::Off:
+            return "Off";
     }
     return "?";
 }
@@ -30,15 +34,14 @@ char16_t FoldCase(char16_t ch) {
 }
 
 bool EqualIgnoringCase(TextView a, TextView b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
+               return FoldCase(x) == FoldCase(y);
+           });
 }
 
 class FakeHostObject final : public HostObject {
-public:
-    FakeHostObject(FakeWorld& world, HostScriptPtr script)
-        : world_(world), script_(std::move(script)) {
+  public:
+    FakeHostObject(FakeWorld& world, HostScriptPtr script) : world_(world), script_(std::move(script)) {
         ++world_.liveHostObjects;
         ++world_.hostObjectsTaken;
     }
@@ -46,15 +49,11 @@ public:
     FakeHostObject(const FakeHostObject&) = delete;
     FakeHostObject& operator=(const FakeHostObject&) = delete;
 
-    Text GetText(TextView member) override {
-        return Answer(script_->texts, "GetText", member);
-    }
+    Text GetText(TextView member) override { return Answer(script_->texts, "GetText", member); }
     std::int64_t GetInteger(TextView member) override {
         return Answer(script_->integers, "GetInteger", member);
     }
-    bool GetBoolean(TextView member) override {
-        return Answer(script_->booleans, "GetBoolean", member);
-    }
+    bool GetBoolean(TextView member) override { return Answer(script_->booleans, "GetBoolean", member); }
     HostObjectPtr GetObject(TextView member) override {
         return std::make_unique<FakeHostObject>(world_, Answer(script_->objects, "GetObject", member));
     }
@@ -71,7 +70,7 @@ public:
         Refuse(U8(member));
     }
 
-private:
+  private:
     template <typename Map>
     typename Map::mapped_type Answer(const Map& answers, const char* kind, TextView member) {
         const std::string name = U8(member);
@@ -99,9 +98,7 @@ std::string Hex(std::uint64_t value) {
     return buffer;
 }
 
-std::string U8(TextView text) {
-    return ToUtf8(text);
-}
+std::string U8(TextView text) { return ToUtf8(text); }
 
 HostScriptPtr MakeHostApplication(WindowHandle hwnd, bool quiescent, Text fullName) {
     auto state = std::make_shared<HostScript>();
@@ -183,9 +180,7 @@ void FakeMain::SetTicked(Toggle toggle, bool value) {
     ToggleClick(world_.ports);
 }
 
-void FakeMain::ShowInformation(TextView text) {
-    world_.Record("ShowInformation:" + U8(text));
-}
+void FakeMain::ShowInformation(TextView text) { world_.Record("ShowInformation:" + U8(text)); }
 
 // --- candidate list ---------------------------------------------------------------------------
 
@@ -205,9 +200,8 @@ void FakeList::SwitchToSorted() {
     world_.Record("SwitchToSorted");
     sorted = true;
     std::stable_sort(rows.begin(), rows.end(), [](const Text& a, const Text& b) {
-        return std::lexicographical_compare(
-            a.begin(), a.end(), b.begin(), b.end(),
-            [](char16_t x, char16_t y) { return FoldCase(x) < FoldCase(y); });
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char16_t x, char16_t y) { return FoldCase(x) < FoldCase(y); });
     });
 }
 

@@ -51,13 +51,13 @@ struct FakeWindow {
 class FakeWorld;
 
 class FakeMain final : public MainWindowView {
-public:
+  public:
     explicit FakeMain(FakeWorld& world) : world_(world) {}
     WindowHandle handle = 0x1;
     Text caption = u"\u25A0 DI_RED 1.63";
     std::uint32_t lamp = 0xFFFFFF;
-    std::map<Toggle, bool> ticked{{Toggle::Shift, true}, {Toggle::Ctrl, true},
-                                  {Toggle::Ime, true}, {Toggle::Off, true}};
+    std::map<Toggle, bool> ticked{
+        {Toggle::Shift, true}, {Toggle::Ctrl, true}, {Toggle::Ime, true}, {Toggle::Off, true}};
     Text versionBox = u"2020";
     bool timerEnabled = true;
     bool closed = false;
@@ -77,12 +77,12 @@ public:
     void SetTicked(Toggle toggle, bool value) override;
     void ShowInformation(TextView text) override;
 
-private:
+  private:
     FakeWorld& world_;
 };
 
 class FakeList final : public CandidateListView {
-public:
+  public:
     explicit FakeList(FakeWorld& world) : world_(world) {}
     WindowHandle handle = 0x2;
     std::vector<Text> rows;
@@ -101,12 +101,12 @@ public:
     Text RowText(std::size_t row) override;
     int ShowModal() override;
 
-private:
+  private:
     FakeWorld& world_;
 };
 
 class FakeDesktop final : public Desktop {
-public:
+  public:
     explicit FakeDesktop(FakeWorld& world) : world_(world) {}
     WindowHandle foreground = kNoWindow;
     // Answers handed out before `foreground` is used, one per call, to move the foreground
@@ -124,12 +124,12 @@ public:
     bool FileExists(TextView path) override;
     void ShellOpen(WindowHandle owner, TextView path) override;
 
-private:
+  private:
     FakeWorld& world_;
 };
 
 class FakeKeyboard final : public Keyboard {
-public:
+  public:
     explicit FakeKeyboard(FakeWorld& world) : world_(world) {}
     std::set<int> down;
     std::vector<int> keyReads;
@@ -137,12 +137,12 @@ public:
     bool IsKeyDown(int vk) override;
     void SendKeyEvent(int vk, bool release) override;
 
-private:
+  private:
     FakeWorld& world_;
 };
 
 class FakeInputMethod final : public InputMethod {
-public:
+  public:
     explicit FakeInputMethod(FakeWorld& world) : world_(world) {}
     std::int32_t imeWindow = 0x500;  // answered for every window, null included
     std::intptr_t openStatus = 1;
@@ -150,12 +150,12 @@ public:
     std::int32_t DefaultImeWindow(WindowHandle window) override;
     std::intptr_t SendImeControl(std::int32_t window, int command) override;
 
-private:
+  private:
     FakeWorld& world_;
 };
 
 class FakeAutomation final : public HostAutomation {
-public:
+  public:
     explicit FakeAutomation(FakeWorld& world) : world_(world) {}
     bool registered = true;  // false: IsRunning throws, as for an unknown ProgID
     bool running = true;
@@ -165,12 +165,12 @@ public:
     bool IsRunning(TextView progId) override;
     HostObjectPtr Attach(TextView progId) override;
 
-private:
+  private:
     FakeWorld& world_;
 };
 
 class FakeWindows final : public WindowSource {
-public:
+  public:
     explicit FakeWindows(FakeWorld& world) : world_(world) {}
     std::vector<FakeWindow> windows;
 
@@ -178,12 +178,12 @@ public:
     Text ReadTitle(WindowHandle window) override;
     std::optional<Text> ReadClassName(WindowHandle window) override;
 
-private:
+  private:
     FakeWorld& world_;
 };
 
 class FakeProfileStore final : public ProfileStore {
-public:
+  public:
     std::map<Text, Text> values;
     Text ReadString(TextView key, TextView defaultText) override;
     bool WriteString(TextView key, TextView value) override;
@@ -196,7 +196,7 @@ inline constexpr WindowHandle kHostWindow = 0x10;
                                         Text title = u"KORVA 2020 (x64) - [Drawing1.dwg]");
 
 class FakeWorld {
-public:
+  public:
     FakeWorld();
     FakeWorld(const FakeWorld&) = delete;
     FakeWorld& operator=(const FakeWorld&) = delete;

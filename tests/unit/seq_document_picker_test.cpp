@@ -22,12 +22,10 @@ std::function<int(FakeList&)> UserPicks(std::optional<std::size_t> row, int resu
 }
 
 class DocumentPicker : public ::testing::Test {
-protected:
+  protected:
     DocumentPicker() { AddDrawings(*w.automation.application, {u"b", u"A", u"c"}, u"B"); }
 
-    [[nodiscard]] HostScript& Documents() const {
-        return *w.automation.application->objects.at("Documents");
-    }
+    [[nodiscard]] HostScript& Documents() const { return *w.automation.application->objects.at("Documents"); }
 
     FakeWorld w;
 };
@@ -37,21 +35,44 @@ TEST_F(DocumentPicker, FillsListPreselectsActiveAndActivatesChosenDrawing) {
 
     Button4Click(w.ports);
 
-    EXPECT_EQ(w.calls,
-              (Calls{"IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
-                     "app.GetInteger:HWND", "IsIconic:0x10", "SetForegroundWindow:0x10",
-                     "app.GetObject:ActiveDocument", "active.GetText:Name",
-                     "app.GetObject:Documents", "Clear", "docs.GetInteger:Count",
-                     "docs.GetItem:0", "doc:b.GetText:Name", "AddRow:b",
-                     "docs.GetItem:1", "doc:A.GetText:Name", "AddRow:A",
-                     "docs.GetItem:2", "doc:c.GetText:Name", "AddRow:c",
-                     "SwitchToSorted", "FindRowIgnoringCase:B", "Select:1",
-                     "SetTopmost:0x1,0", "SetTopmost:0x2,1", "SetForegroundWindow:0x2",
-                     "ShowModal", "SelectedRow", "RowText:2",
-                     "docs.GetItem:0", "doc:b.GetText:Name", "docs.GetItem:1",
-                     "doc:A.GetText:Name", "docs.GetItem:2", "doc:c.GetText:Name",
-                     "doc:c.CallMethod:Activate",
-                     "SetTopmost:0x2,0", "SetTopmost:0x1,1", "SetForegroundWindow:0x10"}));
+    EXPECT_EQ(w.calls, (Calls{"IsRunning:Vexo.Application.20",
+                              "Attach:Vexo.Application.20",
+                              "app.GetInteger:HWND",
+                              "IsIconic:0x10",
+                              "SetForegroundWindow:0x10",
+                              "app.GetObject:ActiveDocument",
+                              "active.GetText:Name",
+                              "app.GetObject:Documents",
+                              "Clear",
+                              "docs.GetInteger:Count",
+                              "docs.GetItem:0",
+                              "doc:b.GetText:Name",
+                              "AddRow:b",
+                              "docs.GetItem:1",
+                              "doc:A.GetText:Name",
+                              "AddRow:A",
+                              "docs.GetItem:2",
+                              "doc:c.GetText:Name",
+                              "AddRow:c",
+                              "SwitchToSorted",
+                              "FindRowIgnoringCase:B",
+                              "Select:1",
+                              "SetTopmost:0x1,0",
+                              "SetTopmost:0x2,1",
+                              "SetForegroundWindow:0x2",
+                              "ShowModal",
+                              "SelectedRow",
+                              "RowText:2",
+                              "docs.GetItem:0",
+                              "doc:b.GetText:Name",
+                              "docs.GetItem:1",
+                              "doc:A.GetText:Name",
+                              "docs.GetItem:2",
+                              "doc:c.GetText:Name",
+                              "doc:c.CallMethod:Activate",
+                              "SetTopmost:0x2,0",
+                              "SetTopmost:0x1,1",
+                              "SetForegroundWindow:0x10"}));
     EXPECT_EQ(w.list.rows, (std::vector<Text>{u"A", u"b", u"c"}));
     EXPECT_EQ(w.liveHostObjects, 0);
 }
@@ -60,8 +81,7 @@ TEST_F(DocumentPicker, MinimisedHostIsRestoredAndGivenTimeBeforeComingForward) {
     w.desktop.iconic.insert(kHostWindow);
     Button4Click(w.ports);
     const Calls expected{"IsIconic:0x10", "OpenIcon:0x10", "Sleep:500", "SetForegroundWindow:0x10"};
-    EXPECT_NE(std::search(w.calls.begin(), w.calls.end(), expected.begin(), expected.end()),
-              w.calls.end());
+    EXPECT_NE(std::search(w.calls.begin(), w.calls.end(), expected.begin(), expected.end()), w.calls.end());
 }
 
 TEST_F(DocumentPicker, EqualNamesActivateTheFirstInHostOrder) {
@@ -133,8 +153,7 @@ TEST(DocumentPickerFailure, EndsSilentlyAndRestoresZOrderOnceLowered) {
         {"ProgID not registered", [](FakeWorld& w) { w.automation.registered = false; }, false},
         {"attach", [](FakeWorld& w) { w.automation.attachFails = true; }, false},
         {"HWND", failMember("app", "HWND"), false},
-        {"negative HWND", [](FakeWorld& w) { w.automation.application->integers["HWND"] = -5; },
-         false},
+        {"negative HWND", [](FakeWorld& w) { w.automation.application->integers["HWND"] = -5; }, false},
         {"ActiveDocument", failMember("app", "ActiveDocument"), false},
         {"active drawing's Name", failMember("ActiveDocument", "Name"), false},
         {"Documents", failMember("app", "Documents"), false},
@@ -150,9 +169,8 @@ TEST(DocumentPickerFailure, EndsSilentlyAndRestoresZOrderOnceLowered) {
              w.automation.application->objects.at("Documents")->items[1]->failing.insert("Name");
          },
          false},
-        {"modal show", [](FakeWorld& w) {
-             w.list.onShowModal = [](FakeList&) -> int { throw Error(u"list failed"); };
-         },
+        {"modal show",
+         [](FakeWorld& w) { w.list.onShowModal = [](FakeList&) -> int { throw Error(u"list failed"); }; },
          true},
         {"drawing closed while the list was open",
          [](FakeWorld& w) {
@@ -188,11 +206,10 @@ TEST(DocumentPickerFailure, EndsSilentlyAndRestoresZOrderOnceLowered) {
         }
         const auto modal = std::find(w.calls.begin(), w.calls.end(), "ShowModal");
         EXPECT_EQ(std::find(modal, w.calls.end(), "SetForegroundWindow:0x10"), w.calls.end());
-        EXPECT_EQ(std::count_if(w.calls.begin(), w.calls.end(),
-                                [](const std::string& call) {
-                                    return call.rfind("ShowInformation", 0) == 0;
-                                }),
-                  0);
+        EXPECT_EQ(
+            std::count_if(w.calls.begin(), w.calls.end(),
+                          [](const std::string& call) { return call.rfind("ShowInformation", 0) == 0; }),
+            0);
         EXPECT_EQ(w.liveHostObjects, 0);
     }
 }

@@ -18,10 +18,9 @@ TEST(FormCreateSequence, DefaultsApplyWithoutRunningAnyHandler) {
 
     EXPECT_EQ(w.state.tapFlags, TapFlags{});
     EXPECT_EQ(w.state.versionText, u"2020");
-    EXPECT_EQ(w.calls, (Calls{"SetPosition:412,344", "SetRegisteredPathCaption:",
-                              "SetVersionBoxText:2020", "SetTicked:Shift,1", "SetTicked:Ctrl,1",
-                              "SetTicked:Ime,1", "SetTicked:Off,1", "EnumWindows",
-                              "FileExists:"}));
+    EXPECT_EQ(w.calls, (Calls{"SetPosition:412,344", "SetRegisteredPathCaption:", "SetVersionBoxText:2020",
+                              "SetTicked:Shift,1", "SetTicked:Ctrl,1", "SetTicked:Ime,1", "SetTicked:Off,1",
+                              "EnumWindows", "FileExists:"}));
 }
 
 TEST(FormCreateSequence, ToggleStoredOffLooksForHostBeforeVersionTextIsSet) {
@@ -34,10 +33,9 @@ TEST(FormCreateSequence, ToggleStoredOffLooksForHostBeforeVersionTextIsSet) {
 
     // The click handler's search runs with VersionText still empty and so finds nothing; only
     // the search after VersionText was copied finds the host.
-    EXPECT_EQ(w.calls, (Calls{"SetPosition:412,344", "SetRegisteredPathCaption:",
-                              "SetVersionBoxText:2020", "SetTicked:Shift,0", "EnumWindows",
-                              "ReadTitle:0x10", "SetTicked:Ctrl,1", "SetTicked:Ime,1",
-                              "SetTicked:Off,1", "EnumWindows", "ReadTitle:0x10",
+    EXPECT_EQ(w.calls, (Calls{"SetPosition:412,344", "SetRegisteredPathCaption:", "SetVersionBoxText:2020",
+                              "SetTicked:Shift,0", "EnumWindows", "ReadTitle:0x10", "SetTicked:Ctrl,1",
+                              "SetTicked:Ime,1", "SetTicked:Off,1", "EnumWindows", "ReadTitle:0x10",
                               "ReadClassName:0x10"}));
     EXPECT_FALSE(w.main.ticked.at(Toggle::Shift));
 }
@@ -51,9 +49,9 @@ TEST(FormCreateSequence, StoredVersionReachesToggleHandlerThroughEdit2Change) {
 
     FormCreate(w.ports, store, kSizes);
 
-    const Calls expectedTail{"SetTicked:Off,0", "EnumWindows", "ReadTitle:0x10",
-                             "ReadClassName:0x10", "SetForegroundWindow:0x10", "EnumWindows",
-                             "ReadTitle:0x10", "ReadClassName:0x10"};
+    const Calls expectedTail{
+        "SetTicked:Off,0",          "EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10",
+        "SetForegroundWindow:0x10", "EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10"};
     ASSERT_GE(w.calls.size(), expectedTail.size());
     EXPECT_EQ(w.CallsSince(w.calls.size() - expectedTail.size()), expectedTail);
     EXPECT_EQ(w.state.versionText, u"2024");

@@ -30,8 +30,7 @@ TEST(RegisterSequence, StoresHostPathShowsItThenBringsHostForward) {
     Button1Click(w.ports);
 
     EXPECT_EQ(w.calls, Join({"IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
-                             "app.GetText:FullName",
-                             "SetRegisteredPathCaption:C:\\Vexo\\korva.exe",
+                             "app.GetText:FullName", "SetRegisteredPathCaption:C:\\Vexo\\korva.exe",
                              "ShowInformation:C:\\Vexo\\korva.exe\nを登録しました．"},
                             Join(kFindHost, {"SetForegroundWindow:0x10"})));
     EXPECT_EQ(w.state.appFullName, u"C:\\Vexo\\korva.exe");
@@ -55,14 +54,15 @@ TEST(RegisterSequence, LaterFailuresAreSwallowedAndHostStillComesForward) {
         Calls hostCalls;
     };
     const Case cases[] = {
-        {"server not running", [](FakeWorld& w) { w.automation.running = false; },
+        {"server not running",
+         [](FakeWorld& w) { w.automation.running = false; },
          {"IsRunning:Vexo.Application.20"}},
-        {"attach fails", [](FakeWorld& w) { w.automation.attachFails = true; },
+        {"attach fails",
+         [](FakeWorld& w) { w.automation.attachFails = true; },
          {"IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20"}},
         {"FullName fails",
          [](FakeWorld& w) { w.automation.application->failing.insert("FullName"); },
-         {"IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
-          "app.GetText:FullName"}},
+         {"IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20", "app.GetText:FullName"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,14 +97,19 @@ TEST(ActSequence, ChoosesAmongFrontLaunchAndMessage) {
         Calls calls;
     };
     const Case cases[] = {
-        {"host present", true, false, true,
-         Join(kFindHost, {"IsIconic:0x10", "SetForegroundWindow:0x10"})},
+        {"host present", true, false, true, Join(kFindHost, {"IsIconic:0x10", "SetForegroundWindow:0x10"})},
         {"host minimised", true, true, false,
          Join(kFindHost, {"IsIconic:0x10", "OpenIcon:0x10", "SetForegroundWindow:0x10"})},
-        {"no host, registered file exists", false, false, true,
+        {"no host, registered file exists",
+         false,
+         false,
+         true,
          {"EnumWindows", "FileExists:C:\\Vexo\\korva.exe", "ShellOpen:0x1,C:\\Vexo\\korva.exe"}},
         // The message names the box's current text, here different from VersionText.
-        {"no host, no registered file", false, false, false,
+        {"no host, no registered file",
+         false,
+         false,
+         false,
          {"EnumWindows", "FileExists:C:\\Vexo\\korva.exe",
           "ShowInformation:KORVA 2021 が登録されていません、\n"
           "KORVA 2021 が起動中に[登録]ボタンをクリックして下さい．"}},

@@ -12,9 +12,9 @@ TEST(FindHostWindowSequence, ReadsClassOnlyForPassingTitlesAndStopsAtFirstMatch)
     FakeWorld w;
     w.state.versionText = u"2020";
     w.windows.windows = {
-        {0x1, u"", Text(u"Afx:1")},                     // no title
-        {0x2, u"Notepad", Text(u"Notepad")},            // title fails
-        {0x3, u"KORVA 2020", Text(u"#32770")},          // title passes, class fails
+        {0x1, u"", Text(u"Afx:1")},             // no title
+        {0x2, u"Notepad", Text(u"Notepad")},    // title fails
+        {0x3, u"KORVA 2020", Text(u"#32770")},  // title passes, class fails
         {0x4, u"KORVA 2020 (x64) - [A.dwg]", Text(u"Afx:400000:8")},
         {0x5, u"Dravelin 2020", Text(u"Afx:400000:8")},  // would match, never reached
     };
@@ -80,8 +80,8 @@ TEST(ToggleClickSequence, HandsForegroundBackOnlyToAFoundHost) {
     w.windows.windows = {HostMainWindow()};
     const std::size_t mark = w.calls.size();
     ToggleClick(w.ports);
-    EXPECT_EQ(w.CallsSince(mark), (Calls{"EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10",
-                                         "SetForegroundWindow:0x10"}));
+    EXPECT_EQ(w.CallsSince(mark),
+              (Calls{"EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10", "SetForegroundWindow:0x10"}));
 }
 
 }  // namespace

@@ -11,9 +11,8 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-const Calls kAskHost{"DefaultImeWindow:0x10", "SendImeControl:0x500,5",
-                     "IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
-                     "app.GetInteger:HWND", "app.GetObject:GetAcadState",
+const Calls kAskHost{"DefaultImeWindow:0x10",       "SendImeControl:0x500,5", "IsRunning:Vexo.Application.20",
+                     "Attach:Vexo.Application.20",  "app.GetInteger:HWND",    "app.GetObject:GetAcadState",
                      "state.GetBoolean:IsQuiescent"};
 
 Calls AskHostThen(std::initializer_list<std::string> more) {
@@ -29,19 +28,19 @@ TEST(ImeGuardSequence, DecidesFromImeWindowOpenStatusAndHostState) {
         Calls calls;
     };
     const Case cases[] = {
-        {"toggle not ticked asks nothing",
-         [](FakeWorld& w) { w.main.ticked[Toggle::Ime] = false; }, {}},
+        {"toggle not ticked asks nothing", [](FakeWorld& w) { w.main.ticked[Toggle::Ime] = false; }, {}},
         {"no IME window", [](FakeWorld& w) { w.ime.imeWindow = 0; }, {"DefaultImeWindow:0x10"}},
-        {"input method closed", [](FakeWorld& w) { w.ime.openStatus = 0; },
+        {"input method closed",
+         [](FakeWorld& w) { w.ime.openStatus = 0; },
          {"DefaultImeWindow:0x10", "SendImeControl:0x500,5"}},
         {"status 0x100 has a zero low byte and counts as closed",
          [](FakeWorld& w) { w.ime.openStatus = 0x100; },
          {"DefaultImeWindow:0x10", "SendImeControl:0x500,5"}},
-        {"server not running", [](FakeWorld& w) { w.automation.running = false; },
+        {"server not running",
+         [](FakeWorld& w) { w.automation.running = false; },
          {"DefaultImeWindow:0x10", "SendImeControl:0x500,5", "IsRunning:Vexo.Application.20"}},
         {"host busy leaves it open",
-         [](FakeWorld& w) { w.automation.application = MakeHostApplication(kHostWindow, false); },
-         kAskHost},
+         [](FakeWorld& w) { w.automation.application = MakeHostApplication(kHostWindow, false); }, kAskHost},
         {"host quiescent closes it", [](FakeWorld&) {}, AskHostThen({"SendImeControl:0x500,6"})},
         {"status 0x101 counts as open", [](FakeWorld& w) { w.ime.openStatus = 0x101; },
          AskHostThen({"SendImeControl:0x500,6"})},

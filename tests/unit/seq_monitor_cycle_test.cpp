@@ -19,7 +19,7 @@ void PutHostInFront(FakeWorld& w) {
 }
 
 class MonitorCycle : public ::testing::Test {
-protected:
+  protected:
     MonitorCycle() { PutHostInFront(w); }
 
     std::size_t Tick() {
@@ -39,16 +39,12 @@ protected:
 TEST_F(MonitorCycle, OneTickRunsItsStepsInOrder) {
     Tick();
 
-    EXPECT_EQ(w.calls, (Calls{"SetTimerEnabled:0",
-                              "EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10",
-                              "SetCaption:■ZO24_RAZ - KORVA 2020 x6",
-                              "SetLampColor:00ff00",
-                              "GetForegroundWindow",
-                              "DefaultImeWindow:0x10", "SendImeControl:0x500,5",
-                              "IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
-                              "app.GetInteger:HWND", "app.GetObject:GetAcadState",
-                              "state.GetBoolean:IsQuiescent", "SendImeControl:0x500,6",
-                              "SetTimerEnabled:1"}));
+    EXPECT_EQ(w.calls,
+              (Calls{"SetTimerEnabled:0", "EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10",
+                     "SetCaption:■ZO24_RAZ - KORVA 2020 x6", "SetLampColor:00ff00", "GetForegroundWindow",
+                     "DefaultImeWindow:0x10", "SendImeControl:0x500,5", "IsRunning:Vexo.Application.20",
+                     "Attach:Vexo.Application.20", "app.GetInteger:HWND", "app.GetObject:GetAcadState",
+                     "state.GetBoolean:IsQuiescent", "SendImeControl:0x500,6", "SetTimerEnabled:1"}));
     EXPECT_TRUE(w.state.diRed);
     EXPECT_FALSE(w.keyboard.keyReads.empty()) << "the gated tick samples the keys";
     EXPECT_EQ(w.liveHostObjects, 0);
@@ -111,9 +107,8 @@ TEST_F(MonitorCycle, ClosingTickStillTurnsLampGreyAndRunsImeGuard) {
     EXPECT_EQ(w.CallsSince(mark),
               (Calls{"SetTimerEnabled:0", "EnumWindows", "SetCaption:■ZO24_RAZ - ", "Close",
                      "SetLampColor:808080", "GetForegroundWindow", "DefaultImeWindow:0x0",
-                     "SendImeControl:0x500,5", "IsRunning:Vexo.Application.20",
-                     "Attach:Vexo.Application.20", "app.GetInteger:HWND",
-                     "app.GetObject:GetAcadState", "state.GetBoolean:IsQuiescent",
+                     "SendImeControl:0x500,5", "IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
+                     "app.GetInteger:HWND", "app.GetObject:GetAcadState", "state.GetBoolean:IsQuiescent",
                      "SendImeControl:0x500,6", "SetTimerEnabled:1"}));
 }
 

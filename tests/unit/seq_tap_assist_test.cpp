@@ -55,7 +55,7 @@ TEST(InjectKeyPress, PressPauseRelease) {
 
 // The host's window in front with the host busy in a command.
 class TapAssist : public ::testing::Test {
-protected:
+  protected:
     TapAssist() {
         w.automation.application = MakeHostApplication(kHostWindow, false);
         w.desktop.foreground = kHostWindow;
@@ -95,10 +95,9 @@ TEST_F(TapAssist, TapOfModifierSendsItsKeyToBusyHost) {
         EXPECT_EQ(Tap(c.modifier), kHostWindow);
 
         EXPECT_EQ(w.CallsSince(mark),
-                  (Calls{"IsRunning:Vexo.Application.24", "Attach:Vexo.Application.24",
-                         "app.GetInteger:HWND", "app.GetObject:GetAcadState",
-                         "state.GetBoolean:IsQuiescent", "GetForegroundWindow", c.press, "Sleep:1",
-                         c.release}));
+                  (Calls{"IsRunning:Vexo.Application.24", "Attach:Vexo.Application.24", "app.GetInteger:HWND",
+                         "app.GetObject:GetAcadState", "state.GetBoolean:IsQuiescent", "GetForegroundWindow",
+                         c.press, "Sleep:1", c.release}));
         EXPECT_EQ(w.state.hostProgId, u"Vexo.Application.24");
         EXPECT_EQ(w.state.tapFlags, TapFlags{});
         EXPECT_EQ(w.liveHostObjects, 0);
@@ -112,29 +111,29 @@ TEST(TapAssistSequence, NothingSentUnlessHostBusyAndStillInFront) {
         WindowHandle returned;
         Calls calls;
     };
-    const Calls asked{"IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
-                      "app.GetInteger:HWND", "app.GetObject:GetAcadState",
-                      "state.GetBoolean:IsQuiescent"};
+    const Calls asked{"IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20", "app.GetInteger:HWND",
+                      "app.GetObject:GetAcadState", "state.GetBoolean:IsQuiescent"};
     auto then = [&](std::initializer_list<std::string> more) {
         Calls all = asked;
         all.insert(all.end(), more);
         return all;
     };
     const Case cases[] = {
-        {"server not running", [](FakeWorld& w) { w.automation.running = false; }, kHostWindow,
+        {"server not running",
+         [](FakeWorld& w) { w.automation.running = false; },
+         kHostWindow,
          {"IsRunning:Vexo.Application.20"}},
         {"host quiescent",
-         [](FakeWorld& w) { w.automation.application = MakeHostApplication(kHostWindow, true); },
-         kHostWindow, asked},
-        {"foreground changed after the host answered",
-         [](FakeWorld& w) { w.desktop.foreground = 0x99; }, kHostWindow,
-         then({"GetForegroundWindow"})},
+         [](FakeWorld& w) { w.automation.application = MakeHostApplication(kHostWindow, true); }, kHostWindow,
+         asked},
+        {"foreground changed after the host answered", [](FakeWorld& w) { w.desktop.foreground = 0x99; },
+         kHostWindow, then({"GetForegroundWindow"})},
         {"host reports another window than the one in front",
          [](FakeWorld& w) { w.automation.application = MakeHostApplication(0x20, false); }, 0x20,
          then({"GetForegroundWindow"})},
         {"GetAcadState fails, swallowed",
-         [](FakeWorld& w) { w.automation.application->failing.insert("GetAcadState"); },
-         kHostWindow, Calls(asked.begin(), asked.end() - 1)},
+         [](FakeWorld& w) { w.automation.application->failing.insert("GetAcadState"); }, kHostWindow,
+         Calls(asked.begin(), asked.end() - 1)},
         {"IsQuiescent fails, swallowed",
          [](FakeWorld& w) {
              w.automation.application->objects.at("GetAcadState")->failing.insert("IsQuiescent");
