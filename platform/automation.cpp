@@ -15,7 +15,7 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 class Variant {
-public:
+  public:
     Variant() noexcept { ::VariantInit(&value_); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
@@ -24,13 +24,13 @@ public:
     [[nodiscard]] VARIANT* get() noexcept { return &value_; }
     [[nodiscard]] const VARIANT& operator*() const noexcept { return value_; }
 
-private:
+  private:
     VARIANT value_;
 };
 
 // The host fills the record's strings; they are ours to free on every path.
 class ExceptionRecord {
-public:
+  public:
     ExceptionRecord() noexcept = default;
     ExceptionRecord(const ExceptionRecord&) = delete;
     ExceptionRecord& operator=(const ExceptionRecord&) = delete;
@@ -47,11 +47,11 @@ public:
         const HRESULT code = value_.scode != 0 ? value_.scode : DISP_E_EXCEPTION;
         Text description = FromBstr(value_.bstrDescription);
         if (description.empty()) description = ComError(code).text();
-        return HostException(std::move(description), static_cast<std::int32_t>(code),
-                             value_.wCode, FromBstr(value_.bstrSource));
+        return HostException(std::move(description), static_cast<std::int32_t>(code), value_.wCode,
+                             FromBstr(value_.bstrSource));
     }
 
-private:
+  private:
     static Text FromBstr(BSTR text) { return FromWide(std::wstring_view(text, ::SysStringLen(text))); }
 
     EXCEPINFO value_{};
@@ -82,8 +82,7 @@ void Invoke(IDispatch& dispatch, TextView member, WORD flags, VARIANT* arguments
     DISPPARAMS parameters{arguments, nullptr, count, 0};
     ExceptionRecord exception;
     UINT argumentError = 0;
-    hr = dispatch.Invoke(id, IID_NULL, 0, flags, &parameters, result, exception.get(),
-                         &argumentError);
+    hr = dispatch.Invoke(id, IID_NULL, 0, flags, &parameters, result, exception.get(), &argumentError);
     if (hr == DISP_E_EXCEPTION) throw exception.ToError();
     if (hr == DISP_E_MEMBERNOTFOUND) throw MissingMember(member, hr);
     if (FAILED(hr)) throw ComError(hr);
@@ -100,8 +99,8 @@ void GetConverted(IDispatch& dispatch, TextView member, VARTYPE type, Variant& c
     if (FAILED(hr)) throw ComError(hr);
 }
 
-[[nodiscard]] HostObjectPtr GetObjectOf(IDispatch& dispatch, TextView member,
-                                        VARIANT* arguments = nullptr, UINT count = 0) {
+[[nodiscard]] HostObjectPtr GetObjectOf(IDispatch& dispatch, TextView member, VARIANT* arguments = nullptr,
+                                        UINT count = 0) {
     Variant converted;
     GetConverted(dispatch, member, VT_DISPATCH, converted, arguments, count);
     if ((*converted).pdispVal == nullptr) {
@@ -114,8 +113,7 @@ void GetConverted(IDispatch& dispatch, TextView member, VARTYPE type, Variant& c
 
 }  // namespace
 
-HostException::HostException(Text description, std::int32_t scode, std::uint16_t wCode,
-                             Text source)
+HostException::HostException(Text description, std::int32_t scode, std::uint16_t wCode, Text source)
     : Error(std::move(description), scode), wCode_(wCode), source_(std::move(source)) {}
 
 Error ComError(HRESULT hr) {
@@ -129,8 +127,7 @@ Error ComError(HRESULT hr) {
     return Error(std::move(text), static_cast<std::int32_t>(hr));
 }
 
-ComHostObject::ComHostObject(ComPtr<IDispatch> dispatch) noexcept
-    : dispatch_(std::move(dispatch)) {}
+ComHostObject::ComHostObject(ComPtr<IDispatch> dispatch) noexcept : dispatch_(std::move(dispatch)) {}
 
 Text ComHostObject::GetText(TextView member) {
     Variant converted;
@@ -150,9 +147,7 @@ bool ComHostObject::GetBoolean(TextView member) {
     return (*converted).boolVal != VARIANT_FALSE;
 }
 
-HostObjectPtr ComHostObject::GetObject(TextView member) {
-    return GetObjectOf(*dispatch_.Get(), member);
-}
+HostObjectPtr ComHostObject::GetObject(TextView member) { return GetObjectOf(*dispatch_.Get(), member); }
 
 HostObjectPtr ComHostObject::GetItem(std::int32_t index) {
     Variant argument;

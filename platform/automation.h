@@ -2,6 +2,7 @@
 // The host's automation server through late-bound IDispatch calls. Nothing is cached: every
 // caller attaches afresh and drops its objects when its handler ends.
 #include <windows.h>
+// The COM headers build on the declarations above.
 #include <oaidl.h>
 #include <wrl/client.h>
 
@@ -15,20 +16,20 @@ namespace zo {
 // DISP_E_EXCEPTION raised by the host: text() is the host's own description; hresult() is its
 // scode, or DISP_E_EXCEPTION when the host gave only a wCode.
 class HostException final : public Error {
-public:
+  public:
     HostException(Text description, std::int32_t scode, std::uint16_t wCode, Text source);
 
     [[nodiscard]] std::uint16_t wCode() const noexcept { return wCode_; }
     [[nodiscard]] const Text& source() const noexcept { return source_; }
 
-private:
+  private:
     std::uint16_t wCode_;
     Text source_;
 };
 
 // One reference to one of the host's objects, released when this goes.
 class ComHostObject final : public HostObject {
-public:
+  public:
     explicit ComHostObject(Microsoft::WRL::ComPtr<IDispatch> dispatch) noexcept;
 
     [[nodiscard]] Text GetText(TextView member) override;
@@ -38,12 +39,12 @@ public:
     [[nodiscard]] HostObjectPtr GetItem(std::int32_t index) override;
     void CallMethod(TextView member) override;
 
-private:
+  private:
     Microsoft::WRL::ComPtr<IDispatch> dispatch_;
 };
 
 class ComHostAutomation final : public HostAutomation {
-public:
+  public:
     [[nodiscard]] bool IsRunning(TextView progId) override;
     [[nodiscard]] HostObjectPtr Attach(TextView progId) override;
 };

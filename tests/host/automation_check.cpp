@@ -4,6 +4,7 @@
 //
 //   automation_check.exe <test_host.exe> <control folder>
 #include <windows.h>
+// The COM headers build on the declarations above.
 #include <objbase.h>
 
 #include <chrono>
@@ -65,7 +66,7 @@ void ExpectError(const std::string& name, const std::function<void()>& body,
 
 // The test host in its own process, steered through its control folder.
 class HostProcess {
-public:
+  public:
     HostProcess(const std::wstring& executable, std::wstring folder) : folder_(std::move(folder)) {
         CreateDirectoryW(folder_.c_str(), nullptr);
         DeleteFileW((folder_ + L"\\commands.txt").c_str());
@@ -74,8 +75,8 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
-        if (!CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                            nullptr, nullptr, &startup, &info)) {
+        if (!CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &info)) {
             throw std::runtime_error("cannot start the test host");
         }
         process_.reset(info.hProcess);
@@ -125,17 +126,18 @@ public:
     // The host's count of live automation objects, from its `refs` event.
     long References() {
         Send(L"refs");
-        const auto line = WaitForLine([](const std::wstring& logged) { return logged.rfind(L"refs\t", 0) == 0; });
+        const auto line =
+            WaitForLine([](const std::wstring& logged) { return logged.rfind(L"refs\t", 0) == 0; });
         if (!line) throw std::runtime_error("no refs answer");
         return std::stol(line->substr(5));
     }
 
-private:
+  private:
     void Send(const std::wstring& line) {
         const std::string bytes = Utf8(zo::FromWide(line)) + "\n";
-        zo::UniqueKernelHandle file(CreateFileW((folder_ + L"\\commands.txt").c_str(),
-                                                FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        zo::UniqueKernelHandle file(CreateFileW((folder_ + L"\\commands.txt").c_str(), FILE_APPEND_DATA,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         if (file.get() == INVALID_HANDLE_VALUE) {
             (void)file.release();
@@ -147,8 +149,8 @@ private:
     std::vector<std::wstring> ReadLog() {
         std::vector<std::wstring> lines;
         zo::UniqueKernelHandle file(CreateFileW((folder_ + L"\\log.txt").c_str(), GENERIC_READ,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.get() == INVALID_HANDLE_VALUE) {
             (void)file.release();
             return lines;
@@ -176,29 +178,30 @@ private:
 void CheckAvailability(zo::ComHostAutomation& automation, HostProcess& host) {
     Report("IsRunning is false for a registered ProgID with nothing running",
            !automation.IsRunning(kRegisteredIdle));
-    ExpectError("Attach to a registered ProgID with nothing running fails with MK_E_UNAVAILABLE",
-                [&] { (void)automation.Attach(kRegisteredIdle); },
-                [](const zo::Error& e) {
-                    return e.hresult() == static_cast<std::int32_t>(MK_E_UNAVAILABLE) ? "" : "wrong code";
-                });
+    ExpectError(
+        "Attach to a registered ProgID with nothing running fails with MK_E_UNAVAILABLE",
+        [&] { (void)automation.Attach(kRegisteredIdle); },
+        [](const zo::Error& e) {
+            return e.hresult() == static_cast<std::int32_t>(MK_E_UNAVAILABLE) ? "" : "wrong code";
+        });
     for (const char16_t* progId : {kUnregistered, u""}) {
-        ExpectError("IsRunning throws CO_E_CLASSSTRING with a text for \"" +
-                        Utf8(progId) + "\"",
-                    [&] { (void)automation.IsRunning(progId); },
-                    [](const zo::Error& e) -> std::string {
-                        if (e.hresult() != static_cast<std::int32_t>(CO_E_CLASSSTRING)) return "wrong code";
-                        return e.text().empty() ? "no text" : "";
-                    });
+        ExpectError(
+            "IsRunning throws CO_E_CLASSSTRING with a text for \"" + Utf8(progId) + "\"",
+            [&] { (void)automation.IsRunning(progId); },
+            [](const zo::Error& e) -> std::string {
+                if (e.hresult() != static_cast<std::int32_t>(CO_E_CLASSSTRING)) return "wrong code";
+                return e.text().empty() ? "no text" : "";
+            });
     }
-    ExpectError("Attach to an unregistered ProgID throws CO_E_CLASSSTRING",
-                [&] { (void)automation.Attach(kUnregistered); },
-                [](const zo::Error& e) {
-                    return e.hresult() == static_cast<std::int32_t>(CO_E_CLASSSTRING) ? "" : "wrong code";
-                });
+    ExpectError(
+        "Attach to an unregistered ProgID throws CO_E_CLASSSTRING",
+        [&] { (void)automation.Attach(kUnregistered); },
+        [](const zo::Error& e) {
+            return e.hresult() == static_cast<std::int32_t>(CO_E_CLASSSTRING) ? "" : "wrong code";
+        });
     host.Command(L"automation\t24");
     Report("IsRunning is true once the host registers", automation.IsRunning(kRegistered));
-    Report("IsRunning stays false for another registered version",
-           !automation.IsRunning(kRegisteredIdle));
+    Report("IsRunning stays false for another registered version", !automation.IsRunning(kRegisteredIdle));
 }
 
 void CheckApplication(zo::ComHostAutomation& automation, HostProcess& host) {
@@ -239,11 +242,9 @@ void CheckDocuments(zo::ComHostAutomation& automation, HostProcess& host) {
         const Text name = documents->GetItem(i)->GetText(u"Name");
         Report("Item(" + std::to_string(i) + ") is " + Utf8(names[i]), name == names[i], Utf8(name));
     }
-    ExpectError("Item out of range carries the host's description",
-                [&] { (void)documents->GetItem(3); },
-                [](const zo::Error& e) {
-                    return e.text() == u"Index out of range: 3" ? "" : "wrong description";
-                });
+    ExpectError(
+        "Item out of range carries the host's description", [&] { (void)documents->GetItem(3); },
+        [](const zo::Error& e) { return e.text() == u"Index out of range: 3" ? "" : "wrong description"; });
 
     documents->GetItem(2)->CallMethod(u"Activate");
     Report("Activate is logged by the host",
@@ -252,47 +253,50 @@ void CheckDocuments(zo::ComHostAutomation& automation, HostProcess& host) {
            app->GetObject(u"ActiveDocument")->GetText(u"Name") == u"c.dwg");
 
     host.Command(L"docs\t-1\ta.dwg");
-    ExpectError("ActiveDocument without an active drawing raises the host's exception",
-                [&] { (void)app->GetObject(u"ActiveDocument"); },
-                [](const zo::Error& e) {
-                    return dynamic_cast<const zo::HostException*>(&e) != nullptr &&
-                                   e.text() == u"No active document"
-                               ? ""
-                               : "not the host's exception";
-                });
+    ExpectError(
+        "ActiveDocument without an active drawing raises the host's exception",
+        [&] { (void)app->GetObject(u"ActiveDocument"); },
+        [](const zo::Error& e) {
+            return dynamic_cast<const zo::HostException*>(&e) != nullptr && e.text() == u"No active document"
+                       ? ""
+                       : "not the host's exception";
+        });
 }
 
 void CheckErrors(zo::ComHostAutomation& automation, HostProcess& host) {
     const zo::HostObjectPtr app = automation.Attach(kRegistered);
-    ExpectError("an unknown member's error names it", [&] { (void)app->GetText(u"Foo"); },
-                [](const zo::Error& e) -> std::string {
-                    if (e.hresult() != static_cast<std::int32_t>(DISP_E_UNKNOWNNAME)) return "wrong code";
-                    return e.text().find(u"'Foo'") != Text::npos ? "" : "name missing";
-                });
-    ExpectError("a member of another object is unknown here",
-                [&] { (void)app->GetBoolean(u"IsQuiescent"); },
-                [](const zo::Error& e) {
-                    return e.text().find(u"'IsQuiescent'") != Text::npos ? "" : "name missing";
-                });
+    ExpectError(
+        "an unknown member's error names it", [&] { (void)app->GetText(u"Foo"); },
+        [](const zo::Error& e) -> std::string {
+            if (e.hresult() != static_cast<std::int32_t>(DISP_E_UNKNOWNNAME)) return "wrong code";
+            return e.text().find(u"'Foo'") != Text::npos ? "" : "name missing";
+        });
+    ExpectError(
+        "a member of another object is unknown here", [&] { (void)app->GetBoolean(u"IsQuiescent"); },
+        [](const zo::Error& e) {
+            return e.text().find(u"'IsQuiescent'") != Text::npos ? "" : "name missing";
+        });
 
     host.Command(L"fail\tFullName");
-    ExpectError("a failing member gives the host's description, code and source",
-                [&] { (void)app->GetText(u"FullName"); },
-                [](const zo::Error& e) -> std::string {
-                    const auto* host = dynamic_cast<const zo::HostException*>(&e);
-                    if (host == nullptr) return "not a HostException";
-                    if (e.text() != u"テストホストの失敗: FullName") return "wrong description";
-                    if (host->source() != u"Vexo.Application") return "wrong source";
-                    return e.hresult() == static_cast<std::int32_t>(0x80040201) ? "" : "wrong code";
-                });
+    ExpectError(
+        "a failing member gives the host's description, code and source",
+        [&] { (void)app->GetText(u"FullName"); },
+        [](const zo::Error& e) -> std::string {
+            const auto* host = dynamic_cast<const zo::HostException*>(&e);
+            if (host == nullptr) return "not a HostException";
+            if (e.text() != u"テストホストの失敗: FullName") return "wrong description";
+            if (host->source() != u"Vexo.Application") return "wrong source";
+            return e.hresult() == static_cast<std::int32_t>(0x80040201) ? "" : "wrong code";
+        });
     host.Command(L"fail\toff");
     Report("the member works again once the failure is off", !app->GetText(u"FullName").empty());
 
-    ExpectError("a text member read as an object is refused", [&] { (void)app->GetObject(u"FullName"); },
-                [](const zo::Error&) { return std::string(); });
-    ExpectError("an object read as an integer is refused",
-                [&] { (void)app->GetInteger(u"Documents"); },
-                [](const zo::Error&) { return std::string(); });
+    ExpectError(
+        "a text member read as an object is refused", [&] { (void)app->GetObject(u"FullName"); },
+        [](const zo::Error&) { return std::string(); });
+    ExpectError(
+        "an object read as an integer is refused", [&] { (void)app->GetInteger(u"Documents"); },
+        [](const zo::Error&) { return std::string(); });
 }
 
 void CheckReferences(zo::ComHostAutomation& automation, HostProcess& host) {
@@ -306,15 +310,13 @@ void CheckReferences(zo::ComHostAutomation& automation, HostProcess& host) {
         const zo::HostObjectPtr documents = app->GetObject(u"Documents");
         const zo::HostObjectPtr drawing = documents->GetItem(1);
         const long held = host.References();
-        Report("the state, collection and drawing are counted as well", held == 4,
-               std::to_string(held));
+        Report("the state, collection and drawing are counted as well", held == 4, std::to_string(held));
     }
     const long after = host.References();
     Report("refs returns to 0 after everything is released", after == 0, std::to_string(after));
 
     host.Command(L"automation\toff");
-    Report("IsRunning is false after the host revokes its registration",
-           !automation.IsRunning(kRegistered));
+    Report("IsRunning is false after the host revokes its registration", !automation.IsRunning(kRegistered));
 }
 
 struct Apartment {

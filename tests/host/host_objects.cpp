@@ -33,12 +33,11 @@ void SetObject(VARIANT* result, DispatchObject* object) {
 }
 
 class StateObject final : public DispatchObject {
-public:
+  public:
     explicit StateObject(HostModel& model) : DispatchObject(model, {L"IsQuiescent"}, true) {}
 
-protected:
-    HRESULT Call(const std::wstring&, WORD, DISPPARAMS&, VARIANT* result, std::wstring&,
-                 UINT*) override {
+  protected:
+    HRESULT Call(const std::wstring&, WORD, DISPPARAMS&, VARIANT* result, std::wstring&, UINT*) override {
         if (result != nullptr) {
             VariantInit(result);
             result->vt = VT_BOOL;
@@ -49,13 +48,13 @@ protected:
 };
 
 class DrawingObject final : public DispatchObject {
-public:
+  public:
     DrawingObject(HostModel& model, std::shared_ptr<Drawing> drawing)
         : DispatchObject(model, {L"Name", L"Activate"}, true), drawing_(std::move(drawing)) {}
 
-protected:
-    HRESULT Call(const std::wstring& member, WORD, DISPPARAMS&, VARIANT* result,
-                 std::wstring& failure, UINT*) override {
+  protected:
+    HRESULT Call(const std::wstring& member, WORD, DISPPARAMS&, VARIANT* result, std::wstring& failure,
+                 UINT*) override {
         if (member == L"Name") {
             SetText(result, drawing_->name);
             return S_OK;
@@ -71,18 +70,17 @@ protected:
         return S_OK;
     }
 
-private:
+  private:
     std::shared_ptr<Drawing> drawing_;
 };
 
 class DocumentsObject final : public DispatchObject {
-public:
-    explicit DocumentsObject(HostModel& model)
-        : DispatchObject(model, {L"Count", L"Item"}, true) {}
+  public:
+    explicit DocumentsObject(HostModel& model) : DispatchObject(model, {L"Count", L"Item"}, true) {}
 
-protected:
-    HRESULT Call(const std::wstring& member, WORD, DISPPARAMS& params, VARIANT* result,
-                 std::wstring& failure, UINT* argError) override {
+  protected:
+    HRESULT Call(const std::wstring& member, WORD, DISPPARAMS& params, VARIANT* result, std::wstring& failure,
+                 UINT* argError) override {
         if (member == L"Count") {
             if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
             if (result != nullptr) {
@@ -113,10 +111,9 @@ protected:
 // Besides the members, counts the connections the marshaller reports, which is how the host
 // learns about references held in other processes.
 class ApplicationObject final : public DispatchObject, public IExternalConnection {
-public:
+  public:
     explicit ApplicationObject(HostModel& model)
-        : DispatchObject(model,
-                         {L"FullName", L"HWND", L"GetAcadState", L"ActiveDocument", L"Documents"},
+        : DispatchObject(model, {L"FullName", L"HWND", L"GetAcadState", L"ActiveDocument", L"Documents"},
                          false) {}
 
     ULONG STDMETHODCALLTYPE AddRef() override { return DispatchObject::AddRef(); }
@@ -133,7 +130,7 @@ public:
         return static_cast<DWORD>(model_.applicationConnections);
     }
 
-protected:
+  protected:
     bool HasInterface(REFIID riid, void** object) override {
         if (riid == IID_IExternalConnection) {
             *object = static_cast<IExternalConnection*>(this);
@@ -142,8 +139,8 @@ protected:
         return DispatchObject::HasInterface(riid, object);
     }
 
-    HRESULT Call(const std::wstring& member, WORD, DISPPARAMS& params, VARIANT* result,
-                 std::wstring& failure, UINT*) override {
+    HRESULT Call(const std::wstring& member, WORD, DISPPARAMS& params, VARIANT* result, std::wstring& failure,
+                 UINT*) override {
         if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
         if (member == L"FullName") {
             SetText(result, model_.fullName);
@@ -215,8 +212,7 @@ HRESULT DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
     return DISP_E_BADINDEX;
 }
 
-HRESULT DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
-                                      DISPID* ids) {
+HRESULT DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
     // Only the member name is looked up; named arguments are not supported.
@@ -230,8 +226,8 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, 
     return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                               VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO* exception, UINT* argError) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (id < 1 || static_cast<std::size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
     if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
@@ -254,8 +250,7 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPAR
         *exception = EXCEPINFO{};
         exception->scode = code;
         exception->bstrSource = SysAllocString(kSource);
-        exception->bstrDescription =
-            SysAllocStringLen(failure.data(), static_cast<UINT>(failure.size()));
+        exception->bstrDescription = SysAllocStringLen(failure.data(), static_cast<UINT>(failure.size()));
     }
     return hr;
 }

@@ -3,6 +3,7 @@
 // library. Every object but the application is created per call and counted while alive, so a
 // test can tell whether a client released everything it was given.
 #include <windows.h>
+// The COM headers build on the declarations above.
 #include <oaidl.h>
 #include <ole2.h>
 
@@ -42,7 +43,7 @@ struct HostModel {
 // Shared by all objects: the member table lookup, the `call` event, the forced failure, the
 // EXCEPINFO filling and the reference count.
 class DispatchObject : public IDispatch {
-public:
+  public:
     DispatchObject(HostModel& model, std::vector<std::wstring> members, bool counted);
     DispatchObject(const DispatchObject&) = delete;
     DispatchObject& operator=(const DispatchObject&) = delete;
@@ -56,20 +57,19 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
                                             DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                     UINT* argError) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
 
-protected:
+  protected:
     // A member's own work. `member` is the table's spelling. Returning DISP_E_EXCEPTION requires
     // `failure` to be set to the description.
-    virtual HRESULT Call(const std::wstring& member, WORD flags, DISPPARAMS& params,
-                         VARIANT* result, std::wstring& failure, UINT* argError) = 0;
+    virtual HRESULT Call(const std::wstring& member, WORD flags, DISPPARAMS& params, VARIANT* result,
+                         std::wstring& failure, UINT* argError) = 0;
     virtual bool HasInterface(REFIID riid, void** object);
 
     HostModel& model_;
 
-private:
+  private:
     std::vector<std::wstring> members_;
     bool counted_;
     std::atomic<ULONG> references_{1};

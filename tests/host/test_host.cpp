@@ -2,18 +2,21 @@
 // server registered in the running object table, and a line protocol through two files in a
 // control folder. A driver appends commands to commands.txt and waits for lines in log.txt.
 #include <windows.h>
+// The COM and shell headers build on the declarations above.
 #include <objbase.h>
 #include <oleauto.h>
 #include <shellapi.h>
-
 #include <wrl/client.h>
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "host_objects.h"
@@ -31,8 +34,7 @@ constexpr wchar_t kProgIdStem[] = L"Vexo.Application.";
 
 std::wstring Widen(std::string_view text) {
     if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
@@ -40,11 +42,11 @@ std::wstring Widen(std::string_view text) {
 
 std::string Narrow(std::wstring_view text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                        nullptr);
     return out;
 }
 
@@ -85,7 +87,7 @@ struct CommandError {
 };
 
 class TestHost {
-public:
+  public:
     TestHost(HINSTANCE instance, std::wstring controlDir);
     TestHost(const TestHost&) = delete;
     TestHost& operator=(const TestHost&) = delete;
@@ -94,7 +96,7 @@ public:
     [[nodiscard]] bool Start();
     void Log(const std::vector<std::wstring>& fields);
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void CALLBACK PollTimer(HWND, UINT, UINT_PTR, DWORD);
 
@@ -102,8 +104,7 @@ private:
     void Handle(const std::vector<std::wstring>& fields);
     HWND WindowById(const std::wstring& id);
     std::wstring IdOf(HWND window) const;
-    void CreateHostWindow(const std::wstring& id, const std::wstring& className,
-                          const std::wstring& title);
+    void CreateHostWindow(const std::wstring& id, const std::wstring& className, const std::wstring& title);
     void SetAutomation(const std::wstring& digits);
     void RevokeAutomation();
     void SetDrawings(const std::vector<std::wstring>& fields);
@@ -154,8 +155,8 @@ TestHost::~TestHost() {
 bool TestHost::Start() {
     const std::wstring logPath = controlDir_ + L"\\log.txt";
     log_.reset(CreateFileW(logPath.c_str(), FILE_APPEND_DATA,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (log_.get() == INVALID_HANDLE_VALUE) {
         log_.release();
         return false;
@@ -349,8 +350,8 @@ void TestHost::CreateHostWindow(const std::wstring& id, const std::wstring& clas
         classes_.insert(className);
     }
     UniqueWindow window(CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight,
-                                        nullptr, nullptr, instance_, nullptr));
+                                        CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr,
+                                        nullptr, instance_, nullptr));
     if (!window) throw CommandError{L"CreateWindowExW failed: " + std::to_wstring(GetLastError())};
     const HWND handle = window.get();
     windows_.emplace(id, std::move(window));
@@ -363,33 +364,33 @@ LRESULT CALLBACK TestHost::WindowProc(HWND window, UINT message, WPARAM wParam, 
     TestHost* host = g_host;
     if (host == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        host->Log({L"key", L"down", std::to_wstring(wParam)});
-        break;
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        host->Log({L"key", L"up", std::to_wstring(wParam)});
-        break;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) {
-            // Windows being torn down are already out of the table and have no id to report.
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            host->Log({L"key", L"down", std::to_wstring(wParam)});
+            break;
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            host->Log({L"key", L"up", std::to_wstring(wParam)});
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                // Windows being torn down are already out of the table and have no id to report.
+                const std::wstring id = host->IdOf(window);
+                if (!id.empty()) host->Log({L"foreground", id});
+            }
+            break;
+        case WM_NCDESTROY: {
+            // Closed from outside (the system menu, a WM_CLOSE): forget it without destroying again.
             const std::wstring id = host->IdOf(window);
-            if (!id.empty()) host->Log({L"foreground", id});
+            if (!id.empty()) {
+                auto found = host->windows_.find(id);
+                (void)found->second.release();
+                host->windows_.erase(found);
+            }
+            break;
         }
-        break;
-    case WM_NCDESTROY: {
-        // Closed from outside (the system menu, a WM_CLOSE): forget it without destroying again.
-        const std::wstring id = host->IdOf(window);
-        if (!id.empty()) {
-            auto found = host->windows_.find(id);
-            (void)found->second.release();
-            host->windows_.erase(found);
-        }
-        break;
-    }
-    default:
-        break;
+        default:
+            break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -404,8 +405,8 @@ void TestHost::SetAutomation(const std::wstring& digits) {
     // which hides whether any client still holds the object. Weak, the marshaller reports the
     // first client reference and the release of the last one, which is what `refs` needs; the
     // host keeps the object alive itself.
-    hr = RegisterActiveObject(static_cast<IDispatch*>(application_.Get()), clsid,
-                              ACTIVEOBJECT_WEAK, &registration_);
+    hr = RegisterActiveObject(static_cast<IDispatch*>(application_.Get()), clsid, ACTIVEOBJECT_WEAK,
+                              &registration_);
     if (FAILED(hr)) {
         registration_ = 0;
         throw CommandError{L"RegisterActiveObject " + HexCode(hr)};
