@@ -78,7 +78,7 @@ void CheckWrittenForms(std::uint32_t bits) {
 
 // The settings section with the fuzz values; a missing key answers with the caller's default.
 class MemoryStore : public zo::ProfileStore {
-public:
+  public:
     std::map<Text, Text> values;
     Text ReadString(TextView key, TextView defaultText) override {
         const auto found = values.find(Text{key});
@@ -163,7 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (size >= 4) {
         CheckWrittenForms(static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
-                          static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24);
+                          static_cast<std::uint32_t>(data[2]) << 16 |
+                          static_cast<std::uint32_t>(data[3]) << 24);
     }
     CheckLoadAndSave(bytes);
     return 0;

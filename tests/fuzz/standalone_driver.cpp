@@ -55,7 +55,8 @@ std::vector<std::uint8_t> RandomInput(std::mt19937_64& rng) {
     std::uniform_int_distribution<int> byte(0, 255);
     std::vector<std::uint8_t> input(static_cast<std::size_t>(lengthOf(rng)));
     const bool raw = kind(rng) == 0;
-    for (auto& b : input) b = static_cast<std::uint8_t>(raw || kind(rng) == 0 ? byte(rng) : kAlphabet[pick(rng)]);
+    for (auto& b : input)
+        b = static_cast<std::uint8_t>(raw || kind(rng) == 0 ? byte(rng) : kAlphabet[pick(rng)]);
     // Now and then a value past the profile read limit, in whichever line the position falls.
     if (kind(rng) == 0) {
         std::uniform_int_distribution<std::size_t> at(0, input.size());

@@ -31,9 +31,9 @@ TEST(ApplicationTitle, NameUpToFirstDotWithLaterUnitsLowered) {
 TEST(ErrorBoxText, FullStopOnlyAfterUnitsAboveIt) {
     const TextCase cases[] = {
         {u"abc", u"abc."},
-        {u"abc.", u"abc."},          // 46 itself
-        {u"abc-", u"abc-"},          // 45
-        {u"abc/", u"abc/."},         // 47
+        {u"abc.", u"abc."},   // 46 itself
+        {u"abc-", u"abc-"},   // 45
+        {u"abc/", u"abc/."},  // 47
         {u"failed (5)", u"failed (5)"},
         {u"code 5", u"code 5."},
         {u"C:\\Tools\\ZO24_RAZ,ini に書き込めません", u"C:\\Tools\\ZO24_RAZ,ini に書き込めません."},

@@ -8,16 +8,15 @@
 namespace zo {
 namespace {
 
+// Folding to small letters, not capitals, keeps "_" before the letters as a locale collation does.
 TEST(CompareIgnoringCase, FoldsLettersAndOrdersByUnit) {
     const struct {
         TextView a;
         TextView b;
         int sign;
     } cases[] = {
-        {u"abc", u"ABC", 0}, {u"a", u"B", -1},   {u"B", u"a", 1},
-        {u"ab", u"a", 1},    {u"", u"", 0},      {u"", u"a", -1},
-        {u"É", u"é", 0},     {u"_", u"a", -1},   // folding to small letters keeps "_" before letters
-        {u"a1", u"A2", -1},
+        {u"abc", u"ABC", 0}, {u"a", u"B", -1}, {u"B", u"a", 1},  {u"ab", u"a", 1},   {u"", u"", 0},
+        {u"", u"a", -1},     {u"É", u"é", 0},  {u"_", u"a", -1}, {u"a1", u"A2", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.a) + " vs " + ToUtf8(c.b));
@@ -73,11 +72,16 @@ TEST(CandidateListRule, ModalResultPerEvent) {
         ListEvent event;
         int result;
     } cases[] = {
-        {ListEvent::SelectionChanged, kModalAccept}, {ListEvent::DoubleClick, kModalAccept},
-        {ListEvent::KeyEnter, kModalAccept},         {ListEvent::KeyEscape, kModalCancel},
-        {ListEvent::ActivationChanged, kModalCancel}, {ListEvent::Terminating, kModalCancel},
-        {ListEvent::OtherKey, kModalNone},           {ListEvent::Wheel, kModalNone},
-        {ListEvent::Scroll, kModalNone},             {ListEvent::Resize, kModalNone},
+        {ListEvent::SelectionChanged, kModalAccept},
+        {ListEvent::DoubleClick, kModalAccept},
+        {ListEvent::KeyEnter, kModalAccept},
+        {ListEvent::KeyEscape, kModalCancel},
+        {ListEvent::ActivationChanged, kModalCancel},
+        {ListEvent::Terminating, kModalCancel},
+        {ListEvent::OtherKey, kModalNone},
+        {ListEvent::Wheel, kModalNone},
+        {ListEvent::Scroll, kModalNone},
+        {ListEvent::Resize, kModalNone},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.event));
@@ -113,10 +117,15 @@ TEST(TypeSearch, BuildsTextFromQuickKeys) {
         {"backspace to empty selects the first row",
          {{u'c', 1000, u"c", 4}, {kBackspace, 1100, u"", 0}, {kBackspace, 1200, u"", 0}}},
         {"backspace after a pause empties first", {{u'c', 1000, u"c", 4}, {kBackspace, 2000, u"", 0}}},
-        {"no row begins with the text", {{u'z', 1000, u"z", std::nullopt}, {u'a', 1100, u"za", std::nullopt}}},
-        {"text longer than every row", {{u'a', 0, u"a", 0}, {u'p', 1, u"ap", 0}, {u'p', 2, u"app", 0},
-                                        {u'l', 3, u"appl", 0}, {u'e', 4, u"apple", 0},
-                                        {u's', 5, u"apples", std::nullopt}}},
+        {"no row begins with the text",
+         {{u'z', 1000, u"z", std::nullopt}, {u'a', 1100, u"za", std::nullopt}}},
+        {"text longer than every row",
+         {{u'a', 0, u"a", 0},
+          {u'p', 1, u"ap", 0},
+          {u'p', 2, u"app", 0},
+          {u'l', 3, u"appl", 0},
+          {u'e', 4, u"apple", 0},
+          {u's', 5, u"apples", std::nullopt}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);

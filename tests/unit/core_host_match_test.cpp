@@ -17,7 +17,8 @@ struct HostCase {
 };
 
 const HostCase kHostCases[] = {
-    {"product name, version, class", u"KORVA 2020 - [Drawing1.dwg]", u"Afx:00400000:8:00010003", u"2020", true, true},
+    {"product name, version, class", u"KORVA 2020 - [Drawing1.dwg]", u"Afx:00400000:8:00010003", u"2020",
+     true, true},
     {"second product name", u"Dravelin 2021 - [A.dwg]", u"Afx:1", u"2021", true, true},
     {"product name in small letters", u"korva 2020", u"Afx:1", u"2020", false, false},
     {"product name in capitals", u"DRAVELIN 2021", u"Afx:1", u"2021", false, false},
@@ -58,7 +59,7 @@ TEST(HostMatch, VersionBeyondTheReadLimitIsNotSeen) {
     ASSERT_EQ(title.size(), 258u);
     const TextView asRead = TextView{title}.substr(0, seenUnits);
 
-    EXPECT_TRUE(IsHostMainWindow(title, u"Afx:1", u"2020"));   // the whole title would match
+    EXPECT_TRUE(IsHostMainWindow(title, u"Afx:1", u"2020"));    // the whole title would match
     EXPECT_FALSE(IsHostMainWindow(asRead, u"Afx:1", u"2020"));  // but the version lies past the cut
 
     // A version ending exactly on the last unit read is still found.

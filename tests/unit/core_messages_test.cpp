@@ -8,7 +8,8 @@ namespace {
 TEST(Messages, Registered) {
     EXPECT_EQ(RegisteredMessage(u"C:\\Program Files\\KORVA 2020\\korva.exe"),
               u"C:\\Program Files\\KORVA 2020\\korva.exe\nを登録しました\uFF0E");
-    EXPECT_EQ(RegisteredMessage(u"D:\\図面ツール\\korva.exe"), u"D:\\図面ツール\\korva.exe\nを登録しました\uFF0E");
+    EXPECT_EQ(RegisteredMessage(u"D:\\図面ツール\\korva.exe"),
+              u"D:\\図面ツール\\korva.exe\nを登録しました\uFF0E");
 }
 
 TEST(Messages, NotRegisteredPutsTheVersionBetweenBlanks) {

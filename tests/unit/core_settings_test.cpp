@@ -119,7 +119,7 @@ TEST(IntegerText, WrittenFormReadsBack) {
 // An in-memory settings section that logs every call, can refuse a write, and hands values back
 // uncut so the reader's own limit is exercised.
 class MemoryStore : public ProfileStore {
-public:
+  public:
     std::map<Text, Text> values;
     std::vector<Text> reads;
     std::vector<std::pair<Text, Text>> writes;
@@ -139,8 +139,8 @@ public:
     Text Path() const override { return u"C:\\Tools\\ZO24_RAZ,ini"; }
 };
 
-const std::vector<Text> kKeyOrder{u"Left", u"Top", u"AppFullName", u"Version",
-                                  u"Shift", u"Ctrl", u"IME", u"OFF"};
+const std::vector<Text> kKeyOrder{u"Left",  u"Top",  u"AppFullName", u"Version",
+                                  u"Shift", u"Ctrl", u"IME",         u"OFF"};
 
 constexpr ScreenAndWindowSize kScreen{1920, 1080, 300, 121};
 
@@ -190,8 +190,8 @@ TEST(LoadSettings, TogglesByTheIntegerRule) {
         TextView stored;
         bool on;
     } cases[] = {
-        {u"0", false}, {u"1", true},     {u"2", true},   {u"-1", true}, {u"False", true}, {u"off", true},
-        {u"", true},   {u"0x0", false},  {u" 0", false}, {u"$0", false}, {u"00", false},
+        {u"0", false}, {u"1", true},    {u"2", true},   {u"-1", true},  {u"False", true}, {u"off", true},
+        {u"", true},   {u"0x0", false}, {u" 0", false}, {u"$0", false}, {u"00", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.stored));
@@ -199,7 +199,10 @@ TEST(LoadSettings, TogglesByTheIntegerRule) {
             MemoryStore store;
             store.values[Text{key}] = c.stored;
             const RunSettings s = LoadSettings(store, kScreen);
-            const bool read = key == u"Shift" ? s.shift : key == u"Ctrl" ? s.ctrl : key == u"IME" ? s.ime : s.off;
+            const bool read = key == u"Shift"  ? s.shift
+                              : key == u"Ctrl" ? s.ctrl
+                              : key == u"IME"  ? s.ime
+                                               : s.off;
             EXPECT_EQ(read, c.on) << ToUtf8(key);
             // The other three stay at their default.
             EXPECT_EQ(int{s.shift} + s.ctrl + s.ime + s.off, c.on ? 4 : 3) << ToUtf8(key);
@@ -246,8 +249,8 @@ TEST(SaveSettings, WritesTheEightKeysInOrder) {
     s.off = false;
     SaveSettings(store, s);
     const std::vector<std::pair<Text, Text>> expected{
-        {u"Left", u"-49"},  {u"Top", u"0"},   {u"AppFullName", u""}, {u"Version", u"2020"},
-        {u"Shift", u"1"},   {u"Ctrl", u"0"},  {u"IME", u"1"},        {u"OFF", u"0"},
+        {u"Left", u"-49"}, {u"Top", u"0"},  {u"AppFullName", u""}, {u"Version", u"2020"},
+        {u"Shift", u"1"},  {u"Ctrl", u"0"}, {u"IME", u"1"},        {u"OFF", u"0"},
     };
     EXPECT_EQ(store.writes, expected);
     EXPECT_EQ(LoadSettings(store, kScreen), s);

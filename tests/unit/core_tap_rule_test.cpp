@@ -29,9 +29,12 @@ KeySample SampleOf(Tick t) { return {t.shift, t.ctrl, t.key != 0 && IsScannedKey
 
 char TapChar(Tap tap) {
     switch (tap) {
-        case Tap::Shift: return 'S';
-        case Tap::Ctrl: return 'C';
-        case Tap::None: break;
+        case Tap::Shift:
+            return 'S';
+        case Tap::Ctrl:
+            return 'C';
+        case Tap::None:
+            break;
     }
     return '-';
 }
@@ -135,10 +138,10 @@ TEST(ScannedKeys, RangeWithoutTheSidedModifiers) {
     const struct {
         int vk;
         bool scanned;
-    } cases[] = {{8, false},   {13, false}, {16, false},  {17, false}, {18, false}, {27, false},
-                 {31, false},  {32, true},  {'A', true},  {'0', true}, {112, true}, {159, true},
-                 {160, false}, {163, false}, {166, false}, {167, true}, {192, true}, {193, false},
-                 {219, false}, {229, false}};
+    } cases[] = {{8, false},  {13, false}, {16, false},  {17, false},  {18, false},
+                 {27, false}, {31, false}, {32, true},   {'A', true},  {'0', true},
+                 {112, true}, {159, true}, {160, false}, {163, false}, {166, false},
+                 {167, true}, {192, true}, {193, false}, {219, false}, {229, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.vk);
         EXPECT_EQ(IsScannedKey(c.vk), c.scanned);
