@@ -1,5 +1,6 @@
 #include "ui/win32/dark_theme.h"
 
+#include <commctrl.h>
 #include <dwmapi.h>
 #include <uxtheme.h>
 
@@ -21,6 +22,9 @@ constexpr DWORD kUseImmersiveDarkMode = 20;
 constexpr int kMenuTextIndent = 22;
 constexpr int kMenuArrowWidth = 16;
 constexpr int kMenuSeparatorHeight = 7;
+constexpr int kCheckMarkBox = 13;
+constexpr int kCheckTextGap = 4;
+constexpr UINT_PTR kCheckBoxSubclassId = 0x5A4F;
 
 BOOL CALLBACK CollectResourceName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR context) noexcept {
     if (IS_INTRESOURCE(name)) return TRUE;
@@ -171,6 +175,89 @@ HBRUSH DarkTheme::ColourEdit(HDC dc) const noexcept {
     ::SetTextColor(dc, palette_.text);
     ::SetBkColor(dc, palette_.editBack);
     return editBrush_.get();
+}
+
+void DarkTheme::DarkenCheckBox(HWND checkBox) const noexcept {
+    ::SetWindowSubclass(checkBox, CheckBoxProc, kCheckBoxSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK DarkTheme::CheckBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR theme) noexcept {
+    const auto* self = reinterpret_cast<const DarkTheme*>(theme);
+    switch (message) {
+        case WM_PAINT:
+            self->PaintCheckBox(box);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(box, CheckBoxProc, kCheckBoxSubclassId);
+            break;
+        case BM_SETCHECK:
+        case BM_SETSTATE:
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_ENABLE:
+        case WM_SETTEXT:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_UPDATEUISTATE: {
+            // The control paints its classic face straight away on these, outside WM_PAINT:
+            // paint ours over it at once.
+            const LRESULT result = ::DefSubclassProc(box, message, wParam, lParam);
+            ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            return result;
+        }
+        default:
+            break;
+    }
+    return ::DefSubclassProc(box, message, wParam, lParam);
+}
+
+void DarkTheme::PaintCheckBox(HWND box) const noexcept {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(box, &paint);
+    RECT client{};
+    ::GetClientRect(box, &client);
+    FillSolid(dc, client, palette_.window);
+
+    const auto state = ::SendMessageW(box, BM_GETSTATE, 0, 0);
+    const bool checked = (state & BST_CHECKED) != 0;
+    const bool pushed = (state & BST_PUSHED) != 0;
+    const bool enabled = ::IsWindowEnabled(box) != FALSE;
+    const int top = (client.bottom - kCheckMarkBox) / 2;
+    const RECT mark{client.left, top, client.left + kCheckMarkBox, top + kCheckMarkBox};
+    FillSolid(dc, mark, pushed ? palette_.buttonPressed : palette_.editBack);
+    FrameSolid(dc, mark, ::GetFocus() == box ? palette_.focus : palette_.buttonBorder);
+    if (checked) {
+        const UniquePen pen(::CreatePen(PS_SOLID, 2, enabled ? palette_.text : palette_.disabledText));
+        const HGDIOBJ oldPen = ::SelectObject(dc, pen.get());
+        const POINT tick[3] = {{mark.left + 3, mark.top + 6}, {mark.left + 5, mark.top + 9}, {mark.left + 10, mark.top + 3}};
+        ::Polyline(dc, tick, 3);
+        ::SelectObject(dc, oldPen);
+    }
+
+    wchar_t caption[64] = {};
+    const int length = ::GetWindowTextW(box, caption, 64);
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0));
+    const HGDIOBJ oldFont = ::SelectObject(dc, font);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, enabled ? palette_.text : palette_.disabledText);
+    RECT text{mark.right + kCheckTextGap, client.top, client.right, client.bottom};
+    ::DrawTextW(dc, caption, length, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (::GetFocus() == box) {
+        RECT focus = text;
+        ::DrawTextW(dc, caption, length, &focus, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_CALCRECT);
+        focus.top = text.top + 1;
+        focus.bottom = text.bottom - 1;
+        ::InflateRect(&focus, 1, 0);
+        ::SetTextColor(dc, palette_.text);
+        ::DrawFocusRect(dc, &focus);
+    }
+    ::SelectObject(dc, oldFont);
+    ::EndPaint(box, &paint);
 }
 
 void DarkTheme::DrawPushButton(const DRAWITEMSTRUCT& item) const noexcept {

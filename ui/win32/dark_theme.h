@@ -51,6 +51,9 @@ public:
     // WM_CTLCOLOREDIT.
     [[nodiscard]] HBRUSH ColourEdit(HDC dc) const noexcept;
 
+    // Check boxes keep their own state and keyboard handling; only their painting is ours.
+    void DarkenCheckBox(HWND checkBox) const noexcept;
+
     // Owner-drawn push button.
     void DrawPushButton(const DRAWITEMSTRUCT& item) const noexcept;
 
@@ -61,6 +64,10 @@ public:
     void DrawMenuItem(const DRAWITEMSTRUCT& item) const noexcept;
 
 private:
+    static LRESULT CALLBACK CheckBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR theme) noexcept;
+    void PaintCheckBox(HWND box) const noexcept;
+
     // Where an owner-drawn item finds its text: the menu keeps the text, the item its place.
     struct MenuItemPlace {
         HMENU menu;

@@ -281,7 +281,8 @@ void MainWindow::CreateControls() {
         controls_[static_cast<std::size_t>(i)] = control;
         const HFONT font = layout.tahoma12 ? controlFont_.get() : windowFont_.get();
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (theme_ && !isPushButton) DarkTheme::UseClassicLook(control);
+        if (theme_ && i == kEdit2) DarkTheme::UseClassicLook(control);
+        if (theme_ && layout.style == BS_AUTOCHECKBOX) theme_->DarkenCheckBox(control);
     }
     for (const Control toggle : {kCheckBox1, kCheckBox2, kCheckBox3, kCheckBox4}) {
         ::SendMessageW(controls_[toggle], BM_SETCHECK, BST_CHECKED, 0);
