@@ -55,6 +55,7 @@ DESKTOP_SIZE = "1024x768"
 START_TIMEOUT = 30.0
 WAIT_TIMEOUT = 8.0
 WINE_CALL_TIMEOUT = 30.0
+LOCK_TIMEOUT = 240.0
 
 
 class Fatal(Exception):
@@ -233,6 +234,11 @@ class Wine:
             result = self.run(["wineboot", "-i"], timeout=300)
             if result.returncode != 0:
                 raise Fatal(f"wineboot -i failed with {result.returncode}: {result.stderr.decode(errors='replace')}")
+            # wineboot returns while the services it installs are still being set up; killing the
+            # server now would leave a prefix without the COM service.
+            self.server_call("-w", timeout=300)
+            if "RpcSs" not in (self.prefix / "system.reg").read_text(errors="replace"):
+                raise Fatal(f"the new Wine prefix {self.prefix} lacks the COM service; delete it and retry")
             say(f"harness: prefix created in {time.monotonic() - started:.1f} s")
         reg_file = self.prefix / "zo-e2e.reg"
         reg_file.write_bytes(b"\xff\xfe" + own.encode("utf-16-le"))
@@ -430,6 +436,9 @@ class Host(Program):
 
 class Session:
     def __init__(self, args: argparse.Namespace, name: str):
+        # Programs start in their own folders: relative paths would point elsewhere there.
+        for key in ("app", "host", "probe", "progids", "prefix", "work"):
+            setattr(args, key, str(Path(getattr(args, key)).resolve()))
         self.args = args
         self.name = name
         self.failures: list[str] = []
@@ -439,11 +448,14 @@ class Session:
         self._case_count = 0
         self._lock_file = None
         self.x: XServer | None = None
+        self.display = ""
+        self.keep_files = False
         self.wine: Wine | None = None
 
     # -- set-up and tear-down ---------------------------------------------------------------
 
-    def open(self) -> None:
+    def open(self, display: str | None = None) -> None:
+        """Starts a private X server, or uses `display` when given (the user's own screen)."""
         for label, path in (("ZO24_RAZ.exe", self.args.app), ("test_host.exe", self.args.host),
                             ("probe.exe", self.args.probe), ("progids.reg", self.args.progids)):
             if not Path(path).is_file():
@@ -454,15 +466,25 @@ class Session:
         prefix.parent.mkdir(parents=True, exist_ok=True)
         # One scenario at a time per prefix: its server and its desktop belong to one display.
         self._lock_file = open(str(prefix) + ".lock", "w")
-        fcntl.flock(self._lock_file, fcntl.LOCK_EX)
-        self.x = XServer(self.run_dir)
-        self.x.start()
-        say(f"harness: X display {self.x.display}, Wine prefix {prefix}")
-        self.wine = Wine(prefix, self.x.display, self.run_dir)
+        poll(f"the lock on {prefix} (another run uses that prefix)", self._try_lock, LOCK_TIMEOUT, 0.5)
+        if display is None:
+            self.x = XServer(self.run_dir)
+            self.x.start()
+            display = self.x.display
+        self.display = display
+        say(f"harness: X display {display}, Wine prefix {prefix}")
+        self.wine = Wine(prefix, display, self.run_dir)
         self.wine.stop_server()  # a server left by an earlier, killed run would hold another display
         self.wine.prepare(Path(self.args.progids))
         # Kept alive between programs so that each start does not pay for a new server.
         self.wine.server_call("-p")
+
+    def _try_lock(self) -> bool:
+        try:
+            fcntl.flock(self._lock_file, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            return True
+        except BlockingIOError:
+            return False
 
     def close(self) -> None:
         for program in reversed(self.programs):
@@ -474,7 +496,7 @@ class Session:
             self.x.stop()
         if self._lock_file:
             self._lock_file.close()
-        if not self.failures and os.environ.get("ZO_E2E_KEEP") != "1":
+        if not self.failures and not self.keep_files and os.environ.get("ZO_E2E_KEEP") != "1":
             shutil.rmtree(self.run_dir, ignore_errors=True)
 
     # -- checks ----------------------------------------------------------------------------------
@@ -578,7 +600,7 @@ class Session:
 
     def screenshot(self, path: Path) -> Path:
         path.parent.mkdir(parents=True, exist_ok=True)
-        result = subprocess.run(["import", "-display", self.x.display, "-window", "root", str(path)],
+        result = subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
                                 capture_output=True, timeout=30)
         if result.returncode != 0:
             raise Fatal(f"screenshot failed: {result.stderr.decode(errors='replace')}")
