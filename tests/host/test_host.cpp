@@ -480,8 +480,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::wstring controlDir;
     {
         const ArgumentList arguments;
-        if (arguments.values == nullptr || arguments.count < 2) return 2;
-        controlDir = arguments.values[1];
+        if (arguments.values == nullptr) return 2;
+        if (arguments.count >= 2) {
+            controlDir = arguments.values[1];
+        } else {
+            // Started without arguments (as the program launches a registered executable): the
+            // folder of the executable is the control folder, so a driver can still see the start.
+            wchar_t module[MAX_PATH] = {};
+            const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+            if (length == 0 || length >= MAX_PATH) return 2;
+            controlDir.assign(module, length);
+            const auto slash = controlDir.find_last_of(L"\\/");
+            if (slash == std::wstring::npos) return 2;
+            controlDir.resize(slash);
+        }
     }
     while (!controlDir.empty() && (controlDir.back() == L'\\' || controlDir.back() == L'/')) {
         controlDir.pop_back();
