@@ -80,8 +80,9 @@ std::wstring LiteralMenuText(TextView text) {
 void AppendMenuText(HMENU menu, UINT id, const std::wstring& text, HMENU subMenu = nullptr) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | (subMenu ? MIIM_SUBMENU : 0u);
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_ID | (subMenu ? MIIM_SUBMENU : 0u);
     info.fType = MFT_STRING;
+    info.fState = MFS_ENABLED;
     info.wID = id;
     info.hSubMenu = subMenu;
     std::wstring copy = text;
