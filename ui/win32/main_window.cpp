@@ -312,6 +312,15 @@ void MainWindow::BuildPopupMenu() {
 }
 
 void MainWindow::OnCommand(int id, int code, HWND control) {
+    if (id == IDOK) {
+        // Enter through the dialog keys: owner-drawn buttons are not default buttons, so the
+        // dialog manager names IDOK instead of the focused button. Enter still clicks it.
+        const HWND focus = ::GetFocus();
+        for (const Control button : {kButton1, kButton2, kButton4}) {
+            if (focus == controls_[button]) ::SendMessageW(focus, BM_CLICK, 0, 0);
+        }
+        return;
+    }
     if (!control) {
         if (id == kMenuKorva1) RunGuarded(window_, [this] { KORVA1Click(*ports_); });
         return;
