@@ -226,7 +226,9 @@ class Wine:
         marker = self.prefix / ".zo-e2e-ready"
         if marker.exists() and marker.read_text().strip() == wanted:
             return
-        if not (self.prefix / "system.reg").exists():
+        # Without the marker the prefix may be half made (an interrupted run): start it afresh.
+        # With a stale marker only the registry inputs changed: import them again.
+        if not marker.exists():
             shutil.rmtree(self.prefix, ignore_errors=True)
             self.prefix.mkdir(parents=True)
             say(f"harness: creating the Wine prefix {self.prefix} (once per build folder)")
@@ -421,6 +423,13 @@ class Host(Program):
     def events(self, kind: str) -> list[list[str]]:
         return [line.split("\t")[1:] for line in self.lines() if line.split("\t")[0] == kind]
 
+    def mark(self) -> int:
+        """A position in the log; `events_since` then shows only what came after it."""
+        return len(self.lines())
+
+    def events_since(self, mark: int, kind: str) -> list[list[str]]:
+        return [line.split("\t")[1:] for line in self.lines()[mark:] if line.split("\t")[0] == kind]
+
     def quit(self) -> None:
         if self.running():
             with contextlib.suppress(Fatal):
@@ -450,6 +459,7 @@ class Session:
         self.x: XServer | None = None
         self.display = ""
         self.keep_files = False
+        self.started = time.monotonic()
         self.wine: Wine | None = None
 
     # -- set-up and tear-down ---------------------------------------------------------------
@@ -540,7 +550,7 @@ class Session:
         return self.check(True, what)
 
     def step(self, text: str) -> None:
-        say(f"- {text}")
+        say(f"- {text} [{time.monotonic() - self.started:.1f} s]")
 
     # -- Windows programs ------------------------------------------------------------------------
 
@@ -597,6 +607,16 @@ class Session:
 
     def foreground(self) -> dict | None:
         return self.probe("foreground")
+
+    def hold_key(self, key: str, seconds: float = 0.3) -> None:
+        """Presses and releases a key through the X server, as a user's keyboard would. The program
+        polls key states every 100 ms: a key must stay down for at least two polls to be seen."""
+        env = dict(os.environ, DISPLAY=self.display)
+        subprocess.run(["xdotool", "keydown", key], env=env, check=True, timeout=10)
+        try:
+            time.sleep(seconds)
+        finally:
+            subprocess.run(["xdotool", "keyup", key], env=env, check=True, timeout=10)
 
     def screenshot(self, path: Path) -> Path:
         path.parent.mkdir(parents=True, exist_ok=True)

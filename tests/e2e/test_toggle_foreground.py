@@ -28,6 +28,7 @@ def scenario(s: harness.Session) -> None:
     main = host.window("main", HOST_TITLE)
     s.require(app.wait_lamp(LAMP_GREEN) == LAMP_GREEN, "the host is found")
     for toggle in TOGGLES:
+        s.step(toggle)
         for _ in range(2):
             before = app.control(toggle)["checked"]
             app_in_front(s)
