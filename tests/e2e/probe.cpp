@@ -17,6 +17,9 @@
 //   probe settext <class> <selector> <text> WM_SETTEXT on a child control (its change handler runs)
 //   probe watch <class> <ms>               prints "ready", then every change of that window's title or
 //                                          visibility for <ms> milliseconds, one JSON line each
+//   probe listbox <class>                  rows and selected index of the window's first list box
+//   probe command <class> <id>             posts WM_COMMAND for a menu item id to that window
+//   probe errortext <code>                 the system's message text for an error code, trimmed
 //
 // A selector names a child control: "id=<n>", "text=<caption>", "class=<window class>" (the first
 // of that class) or "index=<n>" (0 = top of Z order).
@@ -39,7 +42,6 @@ namespace {
 
 constexpr UINT kSendTimeoutMs = 2000;
 constexpr int kMessageTextId = 0xFFFF;  // the static that holds a message box's text
-constexpr int kMessageIconId = 0x14;    // the static that shows a message box's icon
 
 struct LocalFreeDeleter {
     void operator()(LPWSTR* p) const noexcept { LocalFree(p); }
@@ -264,7 +266,15 @@ std::string MessageBoxJson(HWND box) {
     if (!box) return "null";
     wchar_t text[4096] = {};
     GetDlgItemTextW(box, kMessageTextId, text, 4096);
-    const HWND icon = GetDlgItem(box, kMessageIconId);
+    // The icon's control id differs between systems (0x14 on Windows, 0x440 under Wine): look
+    // for the visible icon static instead.
+    bool icon = false;
+    for (HWND child : DirectChildren(box)) {
+        const auto style = static_cast<unsigned long>(GetWindowLongPtrW(child, GWL_STYLE));
+        if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+            IsWindowVisible(child))
+            icon = true;
+    }
     std::vector<std::string> buttons;
     for (HWND child : DirectChildren(box)) {
         if (_wcsicmp(ClassOf(child).c_str(), L"Button") != 0 || !IsWindowVisible(child)) continue;
@@ -276,7 +286,7 @@ std::string MessageBoxJson(HWND box) {
         .Add("hwnd", Json(box))
         .Add("title", Json(TextOf(box)))
         .Add("text", Json(text))
-        .Add("icon", Json(icon != nullptr && IsWindowVisible(icon) != FALSE))
+        .Add("icon", Json(icon))
         .Add("buttons", Array(buttons))
         .Add("topmost", Json((exstyle & WS_EX_TOPMOST) != 0))
         .Done();
@@ -329,6 +339,51 @@ void Watch(const std::wstring& cls, DWORD durationMs) {
         }
         Sleep(1);
     }
+}
+
+// LB_GETTEXT copies into the caller's buffer; across processes the system marshals it for a list
+// box that keeps its strings (LBS_HASSTRINGS), which is what the rows are read through.
+std::string ListBoxJson(HWND top) {
+    HWND list = nullptr;
+    for (HWND child : DirectChildren(top))
+        if (_wcsicmp(ClassOf(child).c_str(), L"ListBox") == 0) list = child;
+    if (!list) return "null";
+    DWORD_PTR count = 0;
+    DWORD_PTR selected = 0;
+    if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count) ||
+        !SendMessageTimeoutW(list, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &selected))
+        return "null";
+    std::vector<std::string> rows;
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
+        std::wstring row(static_cast<std::size_t>(static_cast<LONG_PTR>(length) < 0 ? 0 : length) + 1, L'\0');
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()), SMTO_ABORTIFHUNG,
+                            kSendTimeoutMs, &copied);
+        row.resize(static_cast<LONG_PTR>(copied) < 0 ? 0 : static_cast<std::size_t>(copied));
+        rows.push_back(Json(row));
+    }
+    return Object()
+        .Add("hwnd", Json(list))
+        .Add("count", Json(static_cast<long>(count)))
+        .Add("rows", Array(rows))
+        .Add("selected", Json(static_cast<long>(static_cast<LONG_PTR>(selected))))
+        .Add("owner_drawn",
+             Json((GetWindowLongPtrW(list, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0))
+        .Done();
+}
+
+std::string SystemText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length != 0 && buffer ? std::wstring(buffer, length) : std::wstring();
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
+    return Json(text);
 }
 
 int Number(const std::wstring& text) { return static_cast<int>(std::wcstol(text.c_str(), nullptr, 0)); }
@@ -414,6 +469,18 @@ std::string Run(const std::vector<std::wstring>& args) {
         need(3);
         Watch(args[1], static_cast<DWORD>(Number(args[2])));
         return "null";
+    }
+    if (query == L"listbox") {
+        need(2);
+        return ListBoxJson(FindTop(args[1]));
+    }
+    if (query == L"command") {
+        need(3);
+        return Json(PostMessageW(FindTop(args[1]), WM_COMMAND, MAKEWPARAM(Number(args[2]), 0), 0) != FALSE);
+    }
+    if (query == L"errortext") {
+        need(2);
+        return SystemText(static_cast<DWORD>(std::wcstoul(args[1].c_str(), nullptr, 0)));
     }
     throw UsageError(std::string("unknown query ").append(Utf8(query)));
 }
