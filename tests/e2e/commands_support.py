@@ -1,0 +1,149 @@
+"""Helpers shared by the scenarios of the input assists and the host commands: real keys through
+the X server, the host's log read from a mark on, message boxes and the candidate list."""
+
+from __future__ import annotations
+
+import os
+import re
+import subprocess
+import time
+from pathlib import Path
+
+import harness
+from harness import APP_CLASS
+
+LIST_CLASS = "TInputListForm"
+HOST_TITLE = "KORVA 2020 (x64)"
+# Long enough for the program's 100 ms sampling to see the key down on at least two ticks.
+HOLD_SECONDS = 0.3
+VK_F8, VK_F9 = 119, 120
+# Control ids of the main window, in creation order from 101.
+BUTTON1_ID, BUTTON2_ID, EDIT2_ID, CHECKBOX1_ID, BUTTON4_ID = 101, 102, 103, 104, 108
+MENU_REGISTER_ID = 201  # the popup menu item that registers the running host
+CO_E_CLASSSTRING = 0x800401F3
+# Settings that keep the program running while the scenario closes or renames host windows.
+NO_AUTO_CLOSE = "[KORVA]\nOFF=0\n"
+
+
+def xdotool(s: harness.Session, *args: str) -> None:
+    """Real key events through the X server: they reach the Win32 foreground window of the
+    virtual desktop and change the key state that every program's GetKeyState sees."""
+    env = dict(os.environ, DISPLAY=s.display)
+    result = subprocess.run(["xdotool", *args], env=env, capture_output=True, timeout=10)
+    if result.returncode != 0:
+        raise harness.Fatal(f"xdotool {' '.join(args)} failed: {result.stderr.decode(errors='replace')}")
+
+
+def tap(s: harness.Session, *keys: str, seconds: float = HOLD_SECONDS) -> None:
+    """Presses the keys in order, holds them, and releases them in reverse order."""
+    for key in keys:
+        xdotool(s, "keydown", key)
+    time.sleep(seconds)
+    for key in reversed(keys):
+        xdotool(s, "keyup", key)
+
+
+def foreground_hwnd(s: harness.Session) -> int | None:
+    return (s.foreground() or {}).get("hwnd")
+
+
+def bring_host_to_front(s: harness.Session, host: harness.Host, wid: str, hwnd: int) -> None:
+    host.send("front", wid)
+    harness.poll(f"host window {wid!r} to be in front", lambda: foreground_hwnd(s) == hwnd)
+
+
+class LogMark:
+    """The host's log from one moment on: what happened after the mark was taken."""
+
+    def __init__(self, host: harness.Host):
+        self.host = host
+        self.start = len(host.lines())
+
+    def events(self, kind: str) -> list[list[str]]:
+        return [line.split("\t")[1:] for line in self.host.lines()[self.start:] if line.split("\t")[0] == kind]
+
+    def keys(self, vk: int) -> list[str]:
+        """The directions ("down", "up") in which the key reached the host, in order."""
+        return [fields[0] for fields in self.events("key") if len(fields) >= 2 and fields[1] == str(vk)]
+
+    def calls(self) -> list[str]:
+        return [fields[0] for fields in self.events("call") if fields]
+
+
+def host_refs(host: harness.Host) -> int:
+    mark = LogMark(host)
+    host.send("refs")
+    answers = mark.events("refs")
+    if not answers:
+        raise harness.Fatal("test_host.exe answered refs without a count")
+    return int(answers[-1][0])
+
+
+def check_refs_return(s: harness.Session, host: harness.Host, what: str, baseline: int = 0) -> None:
+    """The program releases its references by the end of the handler; allow one tick for it."""
+    s.eventually(f"{what}: the host's reference count returns to {baseline}",
+                 lambda: host_refs(host) == baseline)
+
+
+def message_box(s: harness.Session) -> dict | None:
+    return s.probe("msgbox")
+
+
+def wait_message_box(s: harness.Session, what: str) -> dict | None:
+    return s.eventually(what, lambda: message_box(s))
+
+
+def close_message_box(s: harness.Session) -> None:
+    s.probe("msgbox-ok")
+    harness.poll("the message box to close", lambda: message_box(s) is None)
+
+
+def no_message_box_for(s: harness.Session, what: str, seconds: float = 1.0) -> bool:
+    return s.holds(what, lambda: message_box(s) is None, seconds)
+
+
+def list_window(s: harness.Session) -> dict | None:
+    return s.probe("find", LIST_CLASS)
+
+
+def list_rows(s: harness.Session) -> dict | None:
+    return s.probe("listbox", LIST_CLASS)
+
+
+def system_error_text(s: harness.Session, code: int) -> str:
+    return s.probe("errortext", f"{code:#x}")
+
+
+def click_control(s: harness.Session, control_id: int) -> None:
+    s.probe("click", APP_CLASS, f"id={control_id}")
+
+
+def app_window(s: harness.Session) -> dict | None:
+    return s.probe("find", APP_CLASS)
+
+
+def red_pixels(s: harness.Session, rect: list[int], shot: Path) -> int:
+    """Strongly red pixels inside a screen rectangle: the stop icon is a red disc, the others are
+    blue, yellow or absent."""
+    s.screenshot(shot)
+    left, top, right, bottom = rect
+    result = subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                             "-depth", "8", "txt:-"], capture_output=True, timeout=30)
+    if result.returncode != 0:
+        raise harness.Fatal(f"reading the screenshot failed: {result.stderr.decode(errors='replace')}")
+    count = 0
+    for line in result.stdout.decode().splitlines():
+        if line.startswith("#"):
+            continue
+        match = re.search(r"#([0-9A-Fa-f]{6})", line)
+        if not match:
+            continue
+        red, green, blue = (int(match.group(1)[i:i + 2], 16) for i in (0, 2, 4))
+        if red >= 180 and green <= 80 and blue <= 80:
+            count += 1
+    return count
+
+
+def message_box_frame(s: harness.Session) -> list[int] | None:
+    frame = s.probe("find", "#32770")
+    return frame["rect"] if frame else None
