@@ -266,13 +266,18 @@ std::string MessageBoxJson(HWND box) {
     if (!box) return "null";
     wchar_t text[4096] = {};
     GetDlgItemTextW(box, kMessageTextId, text, 4096);
-    // The icon's control id differs between systems (0x14 on Windows, 0x440 under Wine): look
-    // for the visible icon static instead.
+    // The icon's control id differs between systems (0x14 on Windows, 0x440 under Wine), and Wine
+    // leaves the icon static visible but empty in a box without an icon: look for an icon static
+    // that holds an icon.
     bool icon = false;
     for (HWND child : DirectChildren(box)) {
         const auto style = static_cast<unsigned long>(GetWindowLongPtrW(child, GWL_STYLE));
-        if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
-            IsWindowVisible(child))
+        if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0 || (style & SS_TYPEMASK) != SS_ICON ||
+            !IsWindowVisible(child))
+            continue;
+        DWORD_PTR held = 0;
+        if (SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &held) &&
+            held != 0)
             icon = true;
     }
     std::vector<std::string> buttons;
