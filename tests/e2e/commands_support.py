@@ -147,3 +147,20 @@ def red_pixels(s: harness.Session, rect: list[int], shot: Path) -> int:
 def message_box_frame(s: harness.Session) -> list[int] | None:
     frame = s.probe("find", "#32770")
     return frame["rect"] if frame else None
+
+
+def settings_values(path: Path) -> dict[str, str]:
+    """Key and value pairs of a settings file, in whichever encoding the program wrote it."""
+    data = path.read_bytes()
+    text = data[2:].decode("utf-16-le") if data.startswith(b"\xff\xfe") else data.decode("cp1252")
+    values = {}
+    for line in text.splitlines():
+        key, sep, value = line.partition("=")
+        if sep and not key.startswith("["):
+            values[key.strip()] = value
+    return values
+
+
+def app_in_front(s: harness.Session) -> None:
+    s.probe("front", APP_CLASS)
+    harness.poll("the main window to be in front", lambda: (s.foreground() or {}).get("class") == APP_CLASS)
