@@ -2,7 +2,10 @@
 //   bench_helper windows <count>        create <count> extra top-level windows, print "ready", and
 //                                       keep them until one of them is sent WM_CLOSE
 //   bench_helper gui <class>            GDI and USER object counts of the process owning that window
-//   bench_helper events <class> <ms>    window events raised by that window's process for that long
+//   bench_helper events <class> <ms>    for that long: window events raised by that window's process,
+//                                       and what polling every millisecond from outside sees of its
+//                                       caption and of pending paints of it and its lamp
+//   bench_helper zorder <top|bottom>    move the extra windows above or below all other windows
 //   bench_helper list <timeout-ms>      click LIST on the companion window, time until the drawing
 //                                       list shows, press Escape, time until it hides again
 #include <windows.h>
@@ -18,6 +21,7 @@ namespace {
 constexpr wchar_t kAppClass[] = L"TKV24RUNForm";
 constexpr wchar_t kListClass[] = L"TInputListForm";
 constexpr wchar_t kExtraClass[] = L"ZoBenchExtra";
+constexpr wchar_t kLampClass[] = L"ZO24_RAZ.Lamp";
 
 double NowMs() {
     static const LONGLONG frequency = [] {
@@ -110,27 +114,49 @@ void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DW
     ++g_events.total;
 }
 
+bool PaintPending(HWND window) {
+    RECT rect{};
+    return window && GetUpdateRect(window, &rect, FALSE);
+}
+
 int CountEvents(const wchar_t* className, DWORD durationMs) {
     HWND window = FindWindowW(className, nullptr);
     if (!window) return Fail("no such window");
+    HWND lamp = FindWindowExW(window, nullptr, kLampClass, nullptr);
     GetWindowThreadProcessId(window, &g_events.pid);
     wchar_t before[256] = {};
     GetWindowTextW(window, before, 255);
     // Out of context: the program is watched without loading anything into it; the events come
-    // back as messages to this thread, so it must keep pumping.
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, OnWinEvent, g_events.pid, 0,
-                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    // back as messages to this thread, so it must keep pumping. All processes are hooked and the
+    // callback filters, in case the process filter is not honoured.
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, OnWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     if (!hook) return Fail("SetWinEventHook");
     PrintLine("{\"ready\": true}");
+    int captionChanges = 0, windowPaints = 0, lampPaints = 0;
+    std::wstring caption = before;
+    bool windowWasPending = false, lampWasPending = false;
     const double end = NowMs() + durationMs;
     MSG message{};
-    for (double now = NowMs(); now < end; now = NowMs()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now) + 1, QS_ALLINPUT);
+    while (NowMs() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        wchar_t now[256] = {};
+        GetWindowTextW(window, now, 255);
+        if (caption != now) {
+            ++captionChanges;
+            caption = now;
+        }
+        // A paint is seen only while it is pending, between the invalidation and WM_PAINT, so
+        // these counts are a lower bound.
+        const bool windowPending = PaintPending(window);
+        const bool lampPending = PaintPending(lamp);
+        windowPaints += windowPending && !windowWasPending;
+        lampPaints += lampPending && !lampWasPending;
+        windowWasPending = windowPending;
+        lampWasPending = lampPending;
     }
     UnhookWinEvent(hook);
-    wchar_t after[256] = {};
-    GetWindowTextW(window, after, 255);
     std::string byEvent;
     for (const auto& [event, count] : g_events.byEvent) {
         if (!byEvent.empty()) byEvent += ", ";
@@ -139,7 +165,24 @@ int CountEvents(const wchar_t* className, DWORD durationMs) {
         byEvent += std::string("\"") + id + "\": " + std::to_string(count);
     }
     PrintLine("{\"total\": " + std::to_string(g_events.total) + ", \"by_event\": {" + byEvent +
-              "}, \"caption_changed\": " + (std::wcscmp(before, after) != 0 ? "true" : "false") + "}");
+              "}, \"caption_changes\": " + std::to_string(captionChanges) + ", \"window_paints_seen\": " +
+              std::to_string(windowPaints) + ", \"lamp_paints_seen\": " + std::to_string(lampPaints) +
+              ", \"lamp_found\": " + (lamp ? "true" : "false") + "}");
+    return 0;
+}
+
+int MoveExtraWindows(bool top) {
+    // Collected first: each move changes the order that the search walks.
+    std::vector<HWND> extras;
+    for (HWND window = FindWindowExW(nullptr, nullptr, kExtraClass, nullptr); window;
+         window = FindWindowExW(nullptr, window, kExtraClass, nullptr))
+        extras.push_back(window);
+    int moved = 0;
+    for (HWND window : extras) {
+        if (SetWindowPos(window, top ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE))
+            ++moved;
+    }
+    PrintLine("{\"moved\": " + std::to_string(moved) + "}");
     return 0;
 }
 
@@ -200,10 +243,11 @@ int wmain(int argc, wchar_t** argv) {
         if (args.size() == 2 && args[0] == L"gui") return GuiObjects(args[1].c_str());
         if (args.size() == 3 && args[0] == L"events")
             return CountEvents(args[1].c_str(), static_cast<DWORD>(number(2)));
+        if (args.size() == 2 && args[0] == L"zorder") return MoveExtraWindows(args[1] == L"top");
         if (args.size() == 2 && args[0] == L"list") return TimeList(static_cast<DWORD>(number(1)));
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
-    std::fputs("usage: bench_helper windows <n> | gui <class> | events <class> <ms> | list <timeout-ms>\n", stderr);
+    std::fputs("usage: bench_helper windows <n> | gui <class> | events <class> <ms> | zorder <top|bottom> | list <timeout-ms>\n", stderr);
     return 1;
 }
