@@ -394,7 +394,7 @@ class Host(Program):
         poll("test_host.exe to log ready", ready, START_TIMEOUT)
         self._seen = len(self.lines())
 
-    def send(self, *fields: str, expect_error: bool = False) -> str:
+    def send(self, *fields: str, expect_error: bool = False, timeout: float = WAIT_TIMEOUT) -> str:
         """Appends one command and waits for the host to answer it; returns the answer line."""
         line = "\t".join(fields)
         with open(self.commands, "a", encoding="utf-8", newline="") as f:
@@ -410,7 +410,7 @@ class Host(Program):
                     self._seen = index + 1
                     return lines[index]
             return None
-        result = poll(f"test_host.exe to answer {line!r}", answer)
+        result = poll(f"test_host.exe to answer {line!r}", answer, timeout)
         if result.startswith("error") and not expect_error:
             raise Fatal(f"test_host.exe refused {line!r}: {result}")
         return result
