@@ -294,6 +294,18 @@ class App(Program):
         self.session = session
         self.folder = folder
 
+    def stop(self) -> None:
+        """Closes the program as a user would, so that the next copy started does not meet its
+        window still on the desktop and take itself for a second copy."""
+        if not self.running():
+            return
+        with contextlib.suppress(Fatal):
+            self.session.probe("close", APP_CLASS)
+            self.wait_exit(WAIT_TIMEOUT)
+        super().stop()
+        with contextlib.suppress(Fatal):
+            poll("the main window to be gone", lambda: self.window() is None)
+
     @property
     def settings_file(self) -> Path:
         return self.folder / "ZO24_RAZ,ini"
