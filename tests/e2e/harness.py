@@ -374,10 +374,18 @@ class Watch(Program):
             raise Fatal(f"probe.exe watch ended with exit code {self.proc.returncode} before it started")
         return bool(self.records())
 
-    def changes(self, timeout: float) -> list[dict]:
-        """Waits for the watch to end and returns the changes it saw, oldest first."""
-        self.wait_exit(timeout)
+    def changes(self) -> list[dict]:
+        """The changes seen so far, oldest first."""
         return [r for r in self.records() if isinstance(r, dict)]
+
+    def changes_until(self, seen_enough: Callable[[list[dict]], bool], timeout: float = START_TIMEOUT) -> list[dict]:
+        """Waits until the changes satisfy `seen_enough` or the deadline passes, ends the watch and
+        returns the changes; the caller checks them."""
+        deadline = time.monotonic() + timeout
+        while not seen_enough(self.changes()) and self.running() and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.stop()
+        return self.changes()
 
 
 class Host(Program):
@@ -607,7 +615,7 @@ class Session:
         host.wait_ready()
         return host
 
-    def watch_app_window(self, duration_ms: int) -> "Watch":
+    def watch_app_window(self, duration_ms: int = 120_000) -> "Watch":
         """Starts recording every caption and visibility change of the main window; start the
         program after this returns."""
         folder = self.new_folder("watch")

@@ -23,7 +23,7 @@ CONTROLS = [
 
 def scenario(s: harness.Session) -> None:
     s.step("first start, no settings file, no host")
-    watch = s.watch_app_window(4000)
+    watch = s.watch_app_window()
     app = s.start_app()
     win = app.wait_window()
 
@@ -36,7 +36,9 @@ def scenario(s: harness.Session) -> None:
     s.check(not style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
             "not resizable, no minimise or maximise button", f"style {style:#x}")
 
-    captions = [c["window"]["title"] for c in watch.changes(timeout=15) if c["window"]]
+    def titles(changes):
+        return [c["window"]["title"] for c in changes if c["window"]]
+    captions = titles(watch.changes_until(lambda changes: CAPTION_PREFIX in titles(changes)))
     s.check(bool(captions) and captions[0] == "\u25a0 DI_RED 1.63",
             "the window is created with the caption '■ DI_RED 1.63'", f"captions seen: {captions}")
     s.check(CAPTION_PREFIX in captions, "the first tick replaces it with the bare prefix", f"captions seen: {captions}")
