@@ -18,7 +18,7 @@ HOST_TITLE = "KORVA 2020 (x64)"
 HOLD_SECONDS = 0.3
 VK_F8, VK_F9 = 119, 120
 # Control ids of the main window, in creation order from 101.
-BUTTON1_ID, BUTTON2_ID, EDIT2_ID, CHECKBOX1_ID, BUTTON4_ID = 101, 102, 103, 104, 108
+BUTTON1_ID, BUTTON2_ID, BUTTON4_ID = 101, 102, 108
 MENU_REGISTER_ID = 201  # the popup menu item that registers the running host
 CO_E_CLASSSTRING = 0x800401F3
 # Settings that keep the program running while the scenario closes or renames host windows.

@@ -5,12 +5,11 @@ registered executable, or says how to register."""
 import shutil
 
 import harness
-from commands_support import (BUTTON1_ID, BUTTON2_ID, MENU_REGISTER_ID, NO_AUTO_CLOSE, LogMark, app_in_front,
-                              check_refs_return, click_control, close_message_box, foreground_hwnd,
+from commands_support import (BUTTON1_ID, BUTTON2_ID, HOST_TITLE, MENU_REGISTER_ID, NO_AUTO_CLOSE, LogMark,
+                              app_in_front, check_refs_return, click_control, close_message_box, foreground_hwnd,
                               no_message_box_for, settings_values, wait_message_box)
 from harness import APP_CLASS, LAMP_GREEN, LAMP_GREY, windows_path
 
-HOST_TITLE = "KORVA 2020 (x64)"
 REGISTERED_TAIL = "\nを登録しました．"
 NOT_REGISTERED = ("KORVA 2020 が登録されていません、\n"
                   "KORVA 2020 が起動中に[登録]ボタンをクリックして下さい．")

@@ -8,12 +8,12 @@ ticks one after another, so once the fence's key has arrived, the earlier tap ha
 import time
 
 import harness
-from commands_support import (CO_E_CLASSSTRING, HOLD_SECONDS, NO_AUTO_CLOSE, VK_F8, VK_F9, LogMark, bring_host_to_front, check_refs_return,
-                              close_message_box, foreground_hwnd, host_refs, message_box, message_box_frame, red_pixels, system_error_text, tap,
+from commands_support import (CO_E_CLASSSTRING, HOLD_SECONDS, HOST_TITLE, NO_AUTO_CLOSE, VK_F8, VK_F9, LogMark,
+                              bring_host_to_front, check_refs_return, close_message_box, foreground_hwnd,
+                              host_refs, message_box, message_box_frame, red_pixels, system_error_text, tap,
                               wait_message_box)
 from harness import APP_CLASS, CAPTION_PREFIX, LAMP_GREEN
 
-HOST_TITLE = "KORVA 2020 (x64)"
 ERROR_TITLE = "KORVA 2099 (x64)"
 
 # modifier pressed, key the host should get
