@@ -9,6 +9,8 @@ namespace {
 constexpr wchar_t kSource[] = L"Vexo.Application";
 // An interface-specific code, so a client can tell a forced failure from a system error.
 constexpr HRESULT kForcedFailure = static_cast<HRESULT>(0x80040201L);
+// The exit code of a host that died on purpose inside a call, for a driver that looks.
+constexpr UINT kDyingExitCode = 86;
 
 [[nodiscard]] bool SameName(const std::wstring& a, const wchar_t* b) {
     return CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
@@ -233,6 +235,13 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPAR
     if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
     const std::wstring& member = members_[static_cast<std::size_t>(id - 1)];
     model_.log({L"call", member});
+    if (model_.dyingMember && SameName(*model_.dyingMember, member.c_str())) {
+        // No reply, no clean-up: the caller must meet the call dying in flight.
+        TerminateProcess(GetCurrentProcess(), kDyingExitCode);
+    }
+    if (model_.stallingMember && SameName(*model_.stallingMember, member.c_str())) {
+        Sleep(model_.stallMilliseconds);
+    }
 
     DISPPARAMS none{};
     DISPPARAMS& args = params != nullptr ? *params : none;

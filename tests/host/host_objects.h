@@ -30,6 +30,11 @@ struct HostModel {
     std::vector<std::shared_ptr<Drawing>> drawings;
     int activeIndex = -1;
     std::optional<std::wstring> failingMember;  // compared without regard to case
+    // The process ends inside this member's call without answering it, as a crashing host would.
+    std::optional<std::wstring> dyingMember;
+    // This member's call holds the thread (no messages pumped) for that long before it answers.
+    std::optional<std::wstring> stallingMember;
+    std::uint32_t stallMilliseconds = 0;
     // Objects other than the application object that are still alive.
     long liveObjects = 0;
     // Strong connections the marshaller has reported on the application object.

@@ -1,6 +1,16 @@
 // A stand-in for the CAD host in the end-to-end tests: top-level windows on demand, an automation
 // server registered in the running object table, and a line protocol through two files in a
 // control folder. A driver appends commands to commands.txt and waits for lines in log.txt.
+//
+// Besides `fail <member>`, two commands make the host fault inside a client's call, so that a
+// client's handling of a host that dies or hangs mid-call can be exercised:
+//   die <member>         the next call of that member (after its `call` event is logged) ends the
+//                        host process at once with exit code 86, without replying: the client's
+//                        call is in flight when the host goes. `die off` cancels it.
+//   stall <member> <ms>  every call of that member (after its `call` event is logged) holds the
+//                        host's only thread in Sleep for <ms> milliseconds, pumping no messages and
+//                        reading no commands, and then answers as usual. `stall off` ends it.
+// The member name is compared without regard to case, as `fail` does.
 #include <windows.h>
 // The COM and shell headers build on the declarations above.
 #include <objbase.h>
@@ -307,6 +317,24 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
             model_.failingMember.reset();
         } else {
             model_.failingMember = fields[1];
+        }
+    } else if (command == L"die") {
+        RequireFields(fields, 2);
+        if (fields[1] == L"off") {
+            model_.dyingMember.reset();
+        } else {
+            model_.dyingMember = fields[1];
+        }
+    } else if (command == L"stall") {
+        RequireFields(fields, 2);
+        if (fields[1] == L"off") {
+            model_.stallingMember.reset();
+        } else {
+            RequireFields(fields, 3);
+            const std::int64_t milliseconds = ParseInteger(fields[2]);
+            if (milliseconds < 0 || milliseconds > 600000) throw CommandError{L"out of range: " + fields[2]};
+            model_.stallingMember = fields[1];
+            model_.stallMilliseconds = static_cast<std::uint32_t>(milliseconds);
         }
     } else if (command == L"hang") {
         RequireFields(fields, 2);
