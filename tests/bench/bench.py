@@ -555,7 +555,8 @@ def report(results: dict, options: argparse.Namespace, command: str, started: da
              "- The floor (`tests/bench/floor.cpp`) is a bare always-on-top window whose 100 ms timer makes only "
              "the calls an idle tick needs: one EnumWindows with one title read per window (class name for a "
              "window whose title passes), GetForegroundWindow, the key-state reads when the host is in front, "
-             "ImmGetDefaultIMEWnd and the open-status query.",
+             "ImmGetDefaultIMEWnd and the open-status query; it sets its timer again at the end of each tick, as "
+             "the program does, so that both tick equally often when a tick is slow.",
              "- ZO24_RAZ.exe runs with Shift, Ctrl and IME ticked (the IME guard runs on every tick), auto-close "
              "off, version 2020.",
              "- Process CPU: the Linux process that runs the Windows program. `schedstat` is the sum of "

@@ -5,7 +5,8 @@
 // Per tick: one window enumeration with one title read per window (the class name only for a
 // window whose title passes the host rule, and the enumeration stops there), the foreground
 // window, the key-state sampling on ticks where the host window is in front, and the input-method
-// window lookup with its open-status query.
+// window lookup with its open-status query. Like the program, the next tick comes a full interval
+// after this one ended, so that both tick equally often when a tick takes long.
 #include <windows.h>
 #include <imm.h>
 
@@ -55,17 +56,19 @@ int SampleKeys() {
 volatile int g_keySample = 0;     // kept so that the optimiser cannot drop the reads
 volatile LRESULT g_openStatus = 0;
 
-void Tick() {
+void Tick(HWND window) {
     HWND host = nullptr;
     EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&host));
     if (GetForegroundWindow() == host) g_keySample = SampleKeys();
     if (HWND ime = ImmGetDefaultIMEWnd(host)) g_openStatus = SendMessageW(ime, kImeControl, kImeGetOpenStatus, 0);
+    // Setting a running timer again restarts its interval from now.
+    SetTimer(window, kTickTimer, kTickMs, nullptr);
 }
 
 LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
-            if (wParam == kTickTimer) Tick();
+            if (wParam == kTickTimer) Tick(window);
             return 0;
         case WM_DESTROY:
             KillTimer(window, kTickTimer);
