@@ -2,12 +2,13 @@
 """The host dies or hangs in the middle of a call the program makes to it: during a tap's busy
 test, and during Register's FullName read. Failures inside those guarded steps are dropped without
 a word, the monitor cycle goes on, and the program still ends normally and writes its settings.
+While a call hangs the program waits for it, with no tick in between, and then carries on.
 
 The test host's `die <member>` ends its process inside that member's call without replying, and
 `stall <member> <ms>` holds its only thread (no messages pumped) inside that call before it answers.
 
-GDI and USER object counts are not checked here: GetGuiResources answers 0 under Wine for every
-process, so leaks of them can only be seen on Windows."""
+GDI and USER object counts are not checked here: under Wine GetGuiResources answers 0 for every
+process (last error ERROR_CALL_NOT_IMPLEMENTED), so leaks of them can only be seen on Windows."""
 
 import time
 
@@ -142,9 +143,46 @@ def host_hangs_during_a_tap(s: harness.Session) -> None:
                     lambda: mark.keys(VK_F9) == ["down", "up"]):
         s.check_equal((mark.keys(VK_F8), side_mark.keys(VK_F8)), ([], []),
                       f"{what}, front changed: F8 presses the host and the other program received")
+    ticks_wait_for_the_hang(s, app, host, bystander, what)
     s.check(message_box(s) is None, f"{what}: no error box")
     s.check(app.running(), f"{what}: the program still runs")
     closes_and_writes_settings(s, app, what)
+
+
+def ticks_wait_for_the_hang(s: harness.Session, app: harness.App, host: harness.Host, bystander: harness.Host,
+                            what: str) -> None:
+    """No tick runs while a tick waits in a call: a host window whose title changes during the hang
+    is mirrored only once the hang is over. The window belongs to the bystander, which keeps pumping
+    and so can rename it; the hanging host reports it as its own, so the key goes there."""
+    what = f"{what}, rename in the hang"
+    s.step("the host hangs while the title of the window it reports changes")
+    rival = bystander.window("rival", "KORVA 2020 rival", "Afx:rival")
+    host.send("hwnd", "raw", str(rival["hwnd"]))
+    host.send("stall", "IsQuiescent", str(STALL_MS))
+    s.require(bool(harness.poll("the rival window to be in front", lambda: foreground_hwnd(s) == rival["hwnd"])),
+              f"{what}: the rival window is in front")
+    before = CAPTION_PREFIX + "KORVA 2020 riv"
+    s.check_equal(app.wait_caption(before), before, f"{what}: caption before the hang")
+    mark, rival_mark = LogMark(host), LogMark(bystander)
+    tap(s, "shift")
+    s.eventually(f"{what}: the busy question reaches the host", lambda: "IsQuiescent" in mark.calls())
+    hang_ends = time.monotonic() + STALL_MS / 1000
+    bystander.send("title", "rival", "KORVA 2020 renamed")
+    # The hang began a little before its call showed in the log: stop watching well before its end.
+    watch_seconds = hang_ends - time.monotonic() - 0.8
+    if watch_seconds >= 0.5:
+        s.holds(f"{what}: the caption stays while the program waits for the host",
+                lambda: app.caption() == before, watch_seconds)
+    else:
+        harness.say(f"  note  too little of the hang was left to watch the caption ({watch_seconds:.1f} s)")
+    after = CAPTION_PREFIX + "KORVA 2020 ren"
+    s.check_equal(app.wait_caption(after, STALL_MS / 1000 + harness.WAIT_TIMEOUT), after,
+                  f"{what}: the caption follows the new title after the hang")
+    if s.eventually(f"{what}: the reported window receives F8 down and up",
+                    lambda: rival_mark.keys(VK_F8) == ["down", "up"]):
+        s.holds(f"{what}: only one press of F8", lambda: rival_mark.keys(VK_F8) == ["down", "up"], 0.4)
+    host.send("stall", "off")
+    check_refs_return(s, host, what)
 
 
 def scenario(s: harness.Session) -> None:
