@@ -139,6 +139,11 @@ LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
         case WM_CLOSE:
             modalResult_ = kModalCancel;
             return 0;
+        case WM_SETFOCUS:
+            // The window itself takes the focus whenever it is activated (also when the activation
+            // arrives late, after the modal show focused the list): keys belong to the list.
+            if (list_) ::SetFocus(list_);
+            return 0;
         default:
             break;
     }
