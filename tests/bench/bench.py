@@ -569,6 +569,7 @@ def report(results: dict, options: argparse.Namespace, command: str, started: da
              "at the end of the phase.",
              "- GDI and USER objects: GetGuiResources on the program's process from `bench_helper.exe`, at the "
              "start and at the end of the phase.", "",
+             "", "Phases run one after the other, not at once, so load from other processes on the machine between phases shows up in the ratios; the background wineserver figures of the conditions show how much it moved during this run. Repeat the run, or lengthen `--seconds`, before reading a ratio near 1.10 as met or missed.", "",
              "## CPU and memory", ""]
     lines += cost_table(results["cost"]) + [""]
     above = sorted({(r["windows"], r["front"], r["above_host"]) for r in results["cost"] if "above_host" in r})
