@@ -5,7 +5,7 @@ namespace zo {
 
 class Win32Keyboard final : public Keyboard {
 public:
-    [[nodiscard]] bool IsKeyDown(int vk) override;
+    [[nodiscard]] KeyStates ReadKeyStates() override;
     void SendKeyEvent(int vk, bool release) override;
 };
 

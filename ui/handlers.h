@@ -27,7 +27,7 @@ void Timer1Timer(Ports& ports);
 
 // Modifier-tap assist.
 [[nodiscard]] WindowHandle RunTapAssist(Ports& ports, WindowHandle tickHandle);
-[[nodiscard]] int FirstOtherKeyDown(Keyboard& keyboard);
+[[nodiscard]] int FirstOtherKeyDown(const KeyStates& keys);
 [[nodiscard]] std::optional<WindowHandle> SendKeyIfHostBusy(Ports& ports, int vk);
 void InjectKeyPress(Ports& ports, int vk);
 

@@ -2,6 +2,7 @@
 // The narrow interfaces the handlers' decision sequences run against. The Win32 program
 // implements them thinly in platform/ and ui/; the native tests implement them with recording
 // fakes. Nothing here includes <windows.h>.
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,11 +78,14 @@ public:
     virtual void ShellOpen(WindowHandle owner, TextView path) = 0;
 };
 
+// Bit vk set: the key is down in the calling thread's view of the keyboard.
+using KeyStates = std::bitset<256>;
+
 class Keyboard {
 public:
     virtual ~Keyboard() = default;
-    // Bit 15 of GetKeyState(vk).
-    [[nodiscard]] virtual bool IsKeyDown(int vk) = 0;
+    // Every key at once, as GetKeyState would answer for each (one call instead of one per key).
+    [[nodiscard]] virtual KeyStates ReadKeyStates() = 0;
     // keybd_event(vk, 0, release ? KEYEVENTF_KEYUP : 0, 0).
     virtual void SendKeyEvent(int vk, bool release) = 0;
 };

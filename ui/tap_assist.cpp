@@ -4,9 +4,9 @@
 
 namespace zo {
 
-int FirstOtherKeyDown(Keyboard& keyboard) {
+int FirstOtherKeyDown(const KeyStates& keys) {
     for (int vk = kFirstScannedKey; vk <= kLastScannedKey; ++vk) {
-        if (IsScannedKey(vk) && keyboard.IsKeyDown(vk)) return vk;
+        if (IsScannedKey(vk) && keys.test(static_cast<std::size_t>(vk))) return vk;
     }
     return 0;
 }
@@ -42,9 +42,12 @@ std::optional<WindowHandle> SendKeyIfHostBusy(Ports& ports, int vk) {
 
 WindowHandle RunTapAssist(Ports& ports, WindowHandle tickHandle) {
     SharedState& state = ports.state;
-    const bool otherDown = FirstOtherKeyDown(ports.keyboard) != 0;
-    const bool ctrlDown = ports.keyboard.IsKeyDown(kVkControl);
-    const bool shiftDown = ports.keyboard.IsKeyDown(kVkShift);
+    // One snapshot of the whole keyboard serves the scan and both modifiers: the same answers as
+    // reading the keys one by one, at a fraction of the calls on every tick the host is in front.
+    const KeyStates keys = ports.keyboard.ReadKeyStates();
+    const bool otherDown = FirstOtherKeyDown(keys) != 0;
+    const bool ctrlDown = keys.test(kVkControl);
+    const bool shiftDown = keys.test(kVkShift);
     const KeySample sample{.shiftDown = shiftDown, .ctrlDown = ctrlDown, .otherKeyDown = otherDown};
 
     // Stored before any call to the host: an error there leaves the tick with the flags exactly

@@ -277,9 +277,11 @@ void FakeDesktop::ShellOpen(WindowHandle owner, TextView path) {
 
 // --- keyboard and input method ----------------------------------------------------------------
 
-bool FakeKeyboard::IsKeyDown(int vk) {
-    keyReads.push_back(vk);
-    return down.count(vk) != 0;
+KeyStates FakeKeyboard::ReadKeyStates() {
+    ++keyboardReads;
+    KeyStates keys;
+    for (const int vk : down) keys.set(static_cast<std::size_t>(vk));
+    return keys;
 }
 
 void FakeKeyboard::SendKeyEvent(int vk, bool release) {

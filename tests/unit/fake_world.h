@@ -3,7 +3,7 @@
 // list as a readable string ("SetCaption:...", "SetForegroundWindow:0x10",
 // "app.GetInteger:HWND"), so a test states a sequence the way the handler reads. Reads of the
 // main window's own state (caption, lamp, toggles, version box) and single key-state reads are
-// not listed; key-state reads are kept apart in `keyReads`.
+// not listed; keyboard snapshots are counted in `keyboardReads`.
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -132,9 +132,9 @@ class FakeKeyboard final : public Keyboard {
   public:
     explicit FakeKeyboard(FakeWorld& world) : world_(world) {}
     std::set<int> down;
-    std::vector<int> keyReads;
+    int keyboardReads = 0;
 
-    bool IsKeyDown(int vk) override;
+    KeyStates ReadKeyStates() override;
     void SendKeyEvent(int vk, bool release) override;
 
   private:

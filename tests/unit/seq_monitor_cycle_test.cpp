@@ -46,7 +46,7 @@ TEST_F(MonitorCycle, OneTickRunsItsStepsInOrder) {
                      "Attach:Vexo.Application.20", "app.GetInteger:HWND", "app.GetObject:GetAcadState",
                      "state.GetBoolean:IsQuiescent", "SendImeControl:0x500,6", "SetTimerEnabled:1"}));
     EXPECT_TRUE(w.state.diRed);
-    EXPECT_FALSE(w.keyboard.keyReads.empty()) << "the gated tick samples the keys";
+    EXPECT_GT(w.keyboard.keyboardReads, 0) << "the gated tick samples the keys";
     EXPECT_EQ(w.liveHostObjects, 0);
 }
 
@@ -135,7 +135,7 @@ TEST_F(MonitorCycle, TapAssistRunsOnlyWhenForegroundEqualsTickHandle) {
         world.main.ticked[Toggle::Ime] = false;
 
         Timer1Timer(world.ports);
-        EXPECT_EQ(!world.keyboard.keyReads.empty(), c.assistRuns);
+        EXPECT_EQ(world.keyboard.keyboardReads > 0, c.assistRuns);
     }
 }
 
