@@ -13,6 +13,9 @@ Run through scripts/bench. Phases, all on one virtual desktop and one Wine serve
            then a steady state for --seconds, expected to raise none
   latency  Shift tap to F8 in the busy host, from the X key release to the host's log line
   list     LIST click to the visible drawing list with 5 and with 500 drawings
+  memory   where the memory goes: the floor, then memory_steps.exe with the program's start-up
+           steps added one at a time, then ZO24_RAZ.exe, all running at once; private memory and
+           VmRSS of each after it settled, and the private memory of each mapping
 
 The table goes to standard output and to docs/performance.md.
 """
@@ -54,6 +57,19 @@ APP_SETTINGS = "[KORVA]\nLeft=600\nTop=0\nVersion=2020\nShift=1\nCtrl=1\nIME=1\n
 SETTLE_SECONDS = 2.0
 CPU_RATIO_TARGET = 1.10
 MEMORY_TARGET_MIB = 1.0
+STEPS_CLASS = "ZoBenchSteps"
+# memory_steps.exe flags in the order the benchmark adds them, with what each one stands for.
+MEMORY_STEPS = (("--com", "CoInitialize (ole32, the apartment)"),
+                ("--comctl", "InitCommonControlsEx, common controls 6"),
+                ("--imm", "ImmAssociateContextEx on the window and the version box"),
+                ("--theme", "uxtheme and dwmapi loaded, dark title bar, classic look for the edit"),
+                ("--imports", "shell32 and oleaut32 loaded, not called (linked by the program)"),
+                ("--caption", "the program's caption with its square mark"),
+                ("--controls", "lamp, 9 controls, owner-drawn buttons and menu, brushes, hidden list window"),
+                ("--fonts", "Tahoma 11 and 12 set on the main window and its controls"),
+                ("--list-font", "Tahoma 15 set on the hidden list box"))
+MEMORY_SETTLE_SECONDS = 4.0
+MEMORY_RESAMPLE_SECONDS = 2.0
 EVENT_NAMES = {0x8000: "create", 0x8001: "destroy", 0x8002: "show", 0x8003: "hide", 0x8004: "reorder",
                0x8005: "focus", 0x8006: "selection", 0x800A: "statechange", 0x800B: "locationchange",
                0x800C: "namechange", 0x800E: "valuechange", 0x0003: "foreground", 0x0016: "minimizestart",
@@ -87,7 +103,25 @@ def memory_kib(pid: int) -> dict[str, int]:
     rss = int(re.search(r"^VmRSS:\s+(\d+)", status, re.M).group(1))
     rollup = Path(f"/proc/{pid}/smaps_rollup").read_text()
     private = sum(int(m) for m in re.findall(r"^Private_\w+:\s+(\d+)", rollup, re.M))
-    return {"rss": rss, "private": private}
+    threads = int(re.search(r"^Threads:\s+(\d+)", status, re.M).group(1))
+    return {"rss": rss, "private": private, "threads": threads}
+
+
+def mapping_kib(pid: int) -> dict[str, dict[str, int]]:
+    """Private memory and RSS per mapped file (by file name) of a process; anonymous mappings,
+    where Wine keeps the Windows heaps and stacks, together under "(anonymous)"."""
+    totals: dict[str, dict[str, int]] = collections.defaultdict(lambda: {"private": 0, "rss": 0})
+    name = "(anonymous)"
+    for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
+        head = line.split(None, 5)
+        if len(head) >= 5 and re.fullmatch(r"[0-9a-f]+-[0-9a-f]+", head[0]):
+            path = head[5].strip() if len(head) > 5 else ""
+            name = Path(path).name if path.startswith("/") else (path or "(anonymous)")
+            continue
+        field = re.match(r"^(Private_\w+|Rss):\s+(\d+)", line)
+        if field:
+            totals[name]["rss" if field.group(1) == "Rss" else "private"] += int(field.group(2))
+    return dict(totals)
 
 
 def wineserver_pid(prefix: Path) -> int:
@@ -131,7 +165,8 @@ class Bench:
         self.host: harness.Host | None = None
         self.extras: harness.Program | None = None
         self.server_pid = 0
-        self.results: dict = {"cost": [], "objects_note": "", "calls": {}, "repaint": {}, "latency": {}, "list": []}
+        self.results: dict = {"cost": [], "objects_note": "", "calls": {}, "repaint": {}, "latency": {}, "list": [],
+                              "memory": {}}
 
     def display(self) -> str:
         return getattr(self.s, "display", "") or self.s.x.display
@@ -372,6 +407,61 @@ class Bench:
         self.stop(app, APP_CLASS)
 
 
+    # -- where the memory goes ------------------------------------------------------------------
+
+    def start_steps(self, flags: list[str]) -> harness.Program:
+        """Starts memory_steps.exe with the flags and waits for its window. All variants share one
+        window class, so the wait counts their visible windows."""
+        def shown() -> int:
+            return sum(1 for w in self.s.probe("windows") if w.get("class") == STEPS_CLASS and w.get("visible"))
+        before = shown()
+        label = "steps" + "".join(flags).replace("--", "-")
+        folder = self.s.new_folder(label)
+        program = harness.Program(label, self.s.start_program("steps", Path(self.o.steps), flags, folder), folder)
+        self.s.programs.append(program)
+
+        def ready() -> bool:
+            if not program.running():
+                raise Fatal(f"memory_steps.exe {' '.join(flags)} ended with {program.proc.returncode}")
+            return shown() > before
+        poll(f"the memory_steps.exe {' '.join(flags)} window", ready, 30)
+        return program
+
+    def memory(self) -> None:
+        say("bench: where the memory goes, every variant running at once, host in front")
+        self.bring_to_front("host")
+        rows = [{"step": "floor.exe (idle tick only)", "program": self.start_floor()},
+                {"step": "memory_steps.exe, no step (floor tick + the program's manifest)",
+                 "program": self.start_steps([])}]
+        flags: list[str] = []
+        for flag, meaning in MEMORY_STEPS:
+            flags.append(flag)
+            rows.append({"step": f"+ `{flag}`: {meaning}", "program": self.start_steps(list(flags))})
+        rows.append({"step": "ZO24_RAZ.exe", "program": self.start_app()})
+        self.bring_to_front("host")
+        time.sleep(MEMORY_SETTLE_SECONDS)
+        for row in rows:
+            row["first"] = memory_kib(row["program"].proc.pid)
+        time.sleep(MEMORY_RESAMPLE_SECONDS)
+        for row in rows:
+            if not row["program"].running():
+                raise Fatal(f"{row['step']} ended during the memory phase")
+            row["memory"] = memory_kib(row["program"].proc.pid)
+            row["split"] = private_split(mapping_kib(row["program"].proc.pid))
+        mappings = {name: mapping_kib(rows[index]["program"].proc.pid)
+                    for name, index in (("floor", 0), ("all steps", len(rows) - 2), ("ZO24_RAZ", len(rows) - 1))}
+        for window_class in (FLOOR_CLASS, STEPS_CLASS, APP_CLASS):
+            self.s.probe("close", window_class)
+        for row in rows:
+            try:
+                row["program"].wait_exit(15)
+            except Fatal:
+                row["program"].stop()
+        self.results["memory"] = {"rows": [{k: v for k, v in row.items() if k != "program"} for row in rows],
+                                  "mappings": mappings}
+        say("\n".join(memory_lines(self.results["memory"])))
+
+
 def watch_log(log: Path, offset: int, wanted: tuple[str, ...], timeout: float) -> dict[str, float]:
     """Reads the log from `offset` as fast as it grows; returns when each wanted line arrived."""
     seen: dict[str, float] = {}
@@ -520,6 +610,66 @@ def calls_table(calls: dict) -> list[str]:
     return out
 
 
+def private_split(mappings: dict[str, dict[str, int]]) -> dict[str, int]:
+    """Private KiB in the Unix heap (Wine's own malloc: font files parsed by FreeType, X11), in
+    anonymous mappings (the Windows heaps, stacks and Wine's virtual memory) and in mapped files."""
+    heap = mappings.get("[heap]", {}).get("private", 0)
+    anonymous = mappings.get("(anonymous)", {}).get("private", 0)
+    return {"heap": heap, "anonymous": anonymous,
+            "files": sum(v["private"] for v in mappings.values()) - heap - anonymous}
+
+
+def memory_lines(memory: dict) -> list[str]:
+    rows = memory.get("rows")
+    if not rows:
+        return ["(not measured in this run)"]
+    out = ["| step | private MiB | VmRSS MiB | private over previous step MiB | VmRSS over previous step MiB "
+           "| of the private step: Unix heap / anonymous / files KiB "
+           "| private over floor MiB | threads | private change in the last "
+           f"{MEMORY_RESAMPLE_SECONDS:g} s KiB |",
+           "|---|---|---|---|---|---|---|---|---|"]
+    floor = rows[0]["memory"]
+    for index, row in enumerate(rows):
+        now = row["memory"]
+        # The program is set against the last step, the sum of everything it does at start.
+        previous = rows[index - 1]["memory"] if index else None
+        step_private = f"{(now['private'] - previous['private']) / 1024:+.2f}" if previous else "-"
+        step_rss = f"{(now['rss'] - previous['rss']) / 1024:+.2f}" if previous else "-"
+        split = " / ".join(f"{row['split'][k] - rows[index - 1]['split'][k]:+d}" if index else str(row['split'][k])
+                           for k in ("heap", "anonymous", "files"))
+        out.append(f"| {row['step']} | {mib(now['private'])} | {mib(now['rss'])} | {step_private} | {step_rss} | "
+                   f"{split} | "
+                   f"{(now['private'] - floor['private']) / 1024:+.2f} | {now['threads']} | "
+                   f"{now['private'] - row['first']['private']:+d} |")
+    return out
+
+
+def mapping_lines(mappings: dict, limit: int = 14) -> list[str]:
+    if not mappings:
+        return []
+    keys = list(mappings)
+    names = {n for m in mappings.values() for n in m}
+
+    def private(key: str, name: str) -> int:
+        return mappings[key].get(name, {}).get("private", 0)
+
+    # The mappings where the program differs most from the floor, then the rest summed.
+    ranked = sorted(names, key=lambda n: -abs(private("ZO24_RAZ", n) - private("floor", n)))
+    out = ["| mapping | " + " | ".join(f"{k} private KiB" for k in keys) + " | ZO24_RAZ over floor KiB |",
+           "|---|" + "---|" * (len(keys) + 1)]
+    for name in ranked[:limit]:
+        out.append(f"| {name} | " + " | ".join(str(private(k, name)) for k in keys) +
+                   f" | {private('ZO24_RAZ', name) - private('floor', name):+d} |")
+    rest = ranked[limit:]
+    if rest:
+        out.append(f"| ({len(rest)} other mappings) | " +
+                   " | ".join(str(sum(private(k, n) for n in rest)) for k in keys) +
+                   f" | {sum(private('ZO24_RAZ', n) - private('floor', n) for n in rest):+d} |")
+    out.append("| total | " + " | ".join(str(sum(v["private"] for v in mappings[k].values())) for k in keys) +
+               f" | {sum(private('ZO24_RAZ', n) - private('floor', n) for n in names):+d} |")
+    return out
+
+
 def events_text(answer: dict) -> str:
     if "error" in answer:
         return f"failed: {answer}"
@@ -625,6 +775,22 @@ def report(results: dict, options: argparse.Namespace, command: str, started: da
                          f"{max(shown):.1f} | {statistics.median(entry['hidden_ms']):.1f} |")
     else:
         lines += ["(not measured in this run)"]
+    lines += ["", "## Where the memory goes", "",
+              "`tests/bench/memory_steps.exe` makes the floor's idle tick and, behind flags, the start-up steps of "
+              "ZO24_RAZ.exe one at a time; it carries the program's manifest and loads every library beyond the "
+              "floor's at run time, so that a step loads nothing before its flag. The floor, one variant per step "
+              "(each with the flags of the steps above it) and ZO24_RAZ.exe run at once on the desktop, host in "
+              f"front; memory is read {MEMORY_SETTLE_SECONDS:g} s after the last one started and again "
+              f"{MEMORY_RESAMPLE_SECONDS:g} s later (the figures are the second reading, the last column the change "
+              "between the two). ZO24_RAZ.exe is set against the variant with every step. Memory target: the "
+              f"program's private memory at most the floor's + {MEMORY_TARGET_MIB:g} MiB.", ""]
+    lines += memory_lines(results.get("memory", {}))
+    if results.get("memory", {}).get("mappings"):
+        lines += ["", "Private memory by mapping (`/proc/<pid>/smaps`, file mappings by file name; the Windows heaps "
+                  "and stacks are the anonymous mappings, Wine's own Unix-side allocations the Unix heap). A mapped "
+                  "file's clean pages count as private while no other process maps them, so that part moves with "
+                  "what else runs at the time:", ""]
+        lines += mapping_lines(results["memory"]["mappings"])
     lines += ["", "## Not measured under Wine", "",
               "- GDI and USER object counts, when Wine answers 0 (see above).",
               "- The IME guard's cross-process path: ImmGetDefaultIMEWnd returns null for another process's "
@@ -657,11 +823,12 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     for name in ("app", "host", "probe", "progids", "floor", "helper", "prefix", "work"):
         parser.add_argument(f"--{name}", required=True)
+    parser.add_argument("--steps", help="memory_steps.exe (default: beside the floor program)")
     parser.add_argument("--seconds", type=float, default=20, help="length of each measured phase")
     parser.add_argument("--call-seconds", type=float, default=3, help="length of each relay-traced run")
     parser.add_argument("--taps", type=int, default=50)
     parser.add_argument("--list-runs", type=int, default=5)
-    parser.add_argument("--only", default="cost,calls,repaint,latency,list",
+    parser.add_argument("--only", default="cost,calls,repaint,latency,list,memory",
                         help="comma-separated phases to run")
     parser.add_argument("--output", default=str(ROOT / "docs" / "performance.md"))
     parser.add_argument("--command", default="", help="the command line to record in the report")
@@ -670,7 +837,8 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
 
 def main() -> int:
     options = parse_args(sys.argv[1:])
-    for name in ("floor", "helper"):
+    options.steps = options.steps or str(Path(options.floor).with_name("memory_steps.exe"))
+    for name in ("floor", "helper", "steps"):
         if not Path(getattr(options, name)).is_file():
             say(f"bench: {name} program missing: {getattr(options, name)}")
             return 2
