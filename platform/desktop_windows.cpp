@@ -35,7 +35,9 @@ void Win32WindowSource::ForEachTopLevelWindow(const std::function<bool(WindowHan
 
 Text Win32WindowSource::ReadTitle(WindowHandle window) {
     wchar_t buffer[kWindowTextBufferUnits] = {};
-    const int length = ::GetWindowTextW(ToHwnd(window), buffer, kWindowTextReadCount);
+    // The same text GetWindowTextW reads, without the WM_GETTEXT it sends to this program's own
+    // windows on every tick (another process's windows are read this way by GetWindowTextW anyway).
+    const int length = ::InternalGetWindowText(ToHwnd(window), buffer, kWindowTextReadCount);
     return length > 0 ? FromWide(std::wstring_view(buffer, static_cast<std::size_t>(length))) : Text();
 }
 

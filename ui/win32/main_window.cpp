@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/caption.h"
+#include "core/host_match.h"
 #include "platform/desktop_windows.h"
 #include "platform/profile.h"
 #include "platform/system_error.h"
@@ -455,7 +456,12 @@ Text MainWindow::ReadVersionBox() const { return WindowText(controls_[kEdit2]); 
 
 WindowHandle MainWindow::Handle() { return FromHwnd(window_); }
 
-Text MainWindow::Caption() { return WindowText(window_); }
+Text MainWindow::Caption() {
+    // Read on every tick: the title as the window keeps it, without a message to our own window.
+    wchar_t buffer[kWindowTextBufferUnits] = {};
+    const int length = ::InternalGetWindowText(window_, buffer, kWindowTextBufferUnits);
+    return length > 0 ? FromWide(std::wstring_view(buffer, static_cast<std::size_t>(length))) : Text();
+}
 
 void MainWindow::SetCaption(TextView caption) {
     const std::wstring text = ToWide(caption);
