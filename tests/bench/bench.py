@@ -219,7 +219,14 @@ class Bench:
             # Windows the window in front is also on top, so the extra windows are put where
             # Windows would have them: below the host in front, above the host behind another.
             self.helper("zorder", "bottom" if front == "host" else "top")
-        order = [w.get("class") for w in self.s.probe("windows")]
+        # With a thousand windows a listing can catch one half made or half gone and fail; a
+        # second listing a moment later settles it.
+        try:
+            listing = self.s.probe("windows")
+        except harness.Fatal:
+            time.sleep(0.5)
+            listing = self.s.probe("windows")
+        order = [w.get("class") for w in listing]
         return order.index(harness.HOST_CLASS)
 
     # -- programs ---------------------------------------------------------------------------
