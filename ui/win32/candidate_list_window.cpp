@@ -9,6 +9,7 @@
 #include "platform/wide.h"
 #include "ui/win32/dark_theme.h"
 #include "ui/win32/error_box.h"
+#include "ui/win32/owned_window.h"
 
 namespace zo {
 namespace {
@@ -47,7 +48,7 @@ void CandidateListWindow::Create(HWND modalOwner) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_DROPSHADOW;
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = OwnedWindowProc<CandidateListWindow>;
     windowClass.hInstance = instance_;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
@@ -68,29 +69,6 @@ void CandidateListWindow::Create(HWND modalOwner) {
 
 void CandidateListWindow::Destroy() noexcept {
     if (window_) ::DestroyWindow(window_);
-}
-
-LRESULT CALLBACK CandidateListWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CandidateListWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CandidateListWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        RunGuarded(window, [] { throw; });
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        self->list_ = nullptr;
-    }
-    return result;
 }
 
 LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -38,7 +38,13 @@ public:
     [[nodiscard]] int ShowModal() override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    template <class Owner>
+    friend LRESULT CALLBACK OwnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void Attach(HWND window) noexcept { window_ = window; }
+    void Detach() noexcept {
+        window_ = nullptr;
+        list_ = nullptr;
+    }
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

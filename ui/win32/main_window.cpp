@@ -14,6 +14,7 @@
 #include "ui/handlers.h"
 #include "ui/win32/dark_theme.h"
 #include "ui/win32/error_box.h"
+#include "ui/win32/owned_window.h"
 #include "ui/win32/information_box.h"
 
 namespace zo {
@@ -127,7 +128,7 @@ void MainWindow::Create(Ports& ports, ProfileStore& store) {
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = OwnedWindowProc<MainWindow>;
     windowClass.hInstance = instance_;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hIcon = ::LoadIconW(instance_, L"MAINICON");
@@ -153,29 +154,6 @@ void MainWindow::Show() {
 
 void MainWindow::Destroy() noexcept {
     if (window_ && !destroyed_) ::DestroyWindow(window_);
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // Failures of the window's own plumbing (not of a handler) still must not unwind into
-        // the system; report them like any other error.
-        RunGuarded(window, [] { throw; });
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-    }
-    return result;
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

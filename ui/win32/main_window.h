@@ -60,7 +60,10 @@ private:
         kControlCount
     };
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    template <class Owner>
+    friend LRESULT CALLBACK OwnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void Attach(HWND window) noexcept { window_ = window; }
+    void Detach() noexcept { window_ = nullptr; }
     static LRESULT CALLBACK LampProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static void RegisterClasses(HINSTANCE instance);
 
