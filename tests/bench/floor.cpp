@@ -8,70 +8,17 @@
 // window lookup with its open-status query. Like the program, the next tick comes a full interval
 // after this one ended, so that both tick equally often when a tick takes long.
 #include <windows.h>
-#include <imm.h>
-
-#include <cwchar>
+#include "idle_tick.h"
 
 namespace {
-
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT kTickMs = 100;
-constexpr int kTextBufferUnits = 256;
-constexpr int kTextReadCount = 255;
-constexpr wchar_t kVersionText[] = L"2020";
-constexpr UINT kImeControl = 0x283;   // WM_IME_CONTROL
-constexpr WPARAM kImeGetOpenStatus = 5;  // absent from MinGW's imm.h
-
-bool BeginsWith(const wchar_t* text, const wchar_t* prefix) {
-    return std::wcsncmp(text, prefix, std::wcslen(prefix)) == 0;
-}
-
-BOOL CALLBACK VisitWindow(HWND window, LPARAM context) {
-    wchar_t title[kTextBufferUnits] = {};
-    if (GetWindowTextW(window, title, kTextReadCount) == 0) return TRUE;
-    if (!BeginsWith(title, L"KORVA") && !BeginsWith(title, L"Dravelin")) return TRUE;
-    const wchar_t* version = std::wcsstr(title, kVersionText);
-    if (version == nullptr || version == title) return TRUE;
-    wchar_t className[kTextBufferUnits] = {};
-    if (GetClassNameW(window, className, kTextReadCount) <= 0 || !BeginsWith(className, L"Afx:")) return TRUE;
-    *reinterpret_cast<HWND*>(context) = window;
-    return FALSE;
-}
-
-// Only the sample is taken; what a tap means is decided by pure logic that costs no platform call.
-int SampleKeys() {
-    int down = 0;
-    for (int vk = 32; vk <= 192; ++vk) {
-        if (vk >= 160 && vk <= 166) continue;
-        if (GetKeyState(vk) & 0x8000) {
-            down = vk;
-            break;
-        }
-    }
-    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    return down + (ctrl ? 1000 : 0) + (shift ? 2000 : 0);
-}
-
-volatile int g_keySample = 0;     // kept so that the optimiser cannot drop the reads
-volatile LRESULT g_openStatus = 0;
-
-void Tick(HWND window) {
-    HWND host = nullptr;
-    EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&host));
-    if (GetForegroundWindow() == host) g_keySample = SampleKeys();
-    if (HWND ime = ImmGetDefaultIMEWnd(host)) g_openStatus = SendMessageW(ime, kImeControl, kImeGetOpenStatus, 0);
-    // Setting a running timer again restarts its interval from now.
-    SetTimer(window, kTickTimer, kTickMs, nullptr);
-}
 
 LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
-            if (wParam == kTickTimer) Tick(window);
+            if (wParam == idle_tick::kTimer) idle_tick::Tick(window);
             return 0;
         case WM_DESTROY:
-            KillTimer(window, kTickTimer);
+            KillTimer(window, idle_tick::kTimer);
             PostQuitMessage(0);
             return 0;
         default:
@@ -94,7 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                   0, 0, 360, 60, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, SW_SHOWNOACTIVATE);
-    if (!SetTimer(window, kTickTimer, kTickMs, nullptr)) return 1;
+    if (!SetTimer(window, idle_tick::kTimer, idle_tick::kIntervalMs, nullptr)) return 1;
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
