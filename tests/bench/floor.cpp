@@ -8,6 +8,7 @@
 // window lookup with its open-status query. Like the program, the next tick comes a full interval
 // after this one ended, so that both tick equally often when a tick takes long.
 #include <windows.h>
+
 #include "idle_tick.h"
 
 namespace {
