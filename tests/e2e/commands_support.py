@@ -4,7 +4,6 @@ the X server, the host's log read from a mark on, message boxes and the candidat
 from __future__ import annotations
 
 import os
-import re
 import subprocess
 import time
 from pathlib import Path
@@ -120,28 +119,6 @@ def click_control(s: harness.Session, control_id: int) -> None:
 
 def app_window(s: harness.Session) -> dict | None:
     return s.probe("find", APP_CLASS)
-
-
-def red_pixels(s: harness.Session, rect: list[int], shot: Path) -> int:
-    """Strongly red pixels inside a screen rectangle: the stop icon is a red disc, the others are
-    blue, yellow or absent."""
-    s.screenshot(shot)
-    left, top, right, bottom = rect
-    result = subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
-                             "-depth", "8", "txt:-"], capture_output=True, timeout=30)
-    if result.returncode != 0:
-        raise harness.Fatal(f"reading the screenshot failed: {result.stderr.decode(errors='replace')}")
-    count = 0
-    for line in result.stdout.decode().splitlines():
-        if line.startswith("#"):
-            continue
-        match = re.search(r"#([0-9A-Fa-f]{6})", line)
-        if not match:
-            continue
-        red, green, blue = (int(match.group(1)[i:i + 2], 16) for i in (0, 2, 4))
-        if red >= 180 and green <= 80 and blue <= 80:
-            count += 1
-    return count
 
 
 def message_box_frame(s: harness.Session) -> list[int] | None:

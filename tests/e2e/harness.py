@@ -58,6 +58,16 @@ WINE_CALL_TIMEOUT = 30.0
 LOCK_TIMEOUT = 240.0
 
 
+def wait_for_value(read: Callable[[], Any], expected: Any, timeout: float) -> Any:
+    """What `read` returns once it equals `expected`, or the last value seen at the deadline."""
+    deadline = time.monotonic() + timeout
+    while True:
+        seen = read()
+        if seen == expected or time.monotonic() > deadline:
+            return seen
+        time.sleep(0.05)
+
+
 class Fatal(Exception):
     """A failure after which the remaining checks of the scenario cannot mean anything."""
 
@@ -327,12 +337,7 @@ class App(Program):
 
     def wait_caption(self, expected: str, timeout: float = WAIT_TIMEOUT) -> str | None:
         """The caption once it equals `expected`, or the last caption seen at the deadline."""
-        deadline = time.monotonic() + timeout
-        while True:
-            caption = self.caption()
-            if caption == expected or time.monotonic() > deadline:
-                return caption
-            time.sleep(0.05)
+        return wait_for_value(self.caption, expected, timeout)
 
     def controls(self) -> list[dict]:
         return self.session.probe("children", APP_CLASS) or []
@@ -350,12 +355,7 @@ class App(Program):
         return self.session.probe("client-pixel", APP_CLASS, str(LAMP_POINT[0]), str(LAMP_POINT[1]))
 
     def wait_lamp(self, colour: str, timeout: float = WAIT_TIMEOUT) -> str | None:
-        deadline = time.monotonic() + timeout
-        while True:
-            seen = self.lamp()
-            if seen == colour or time.monotonic() > deadline:
-                return seen
-            time.sleep(0.05)
+        return wait_for_value(self.lamp, colour, timeout)
 
 
 class Watch(Program):
@@ -442,13 +442,6 @@ class Host(Program):
 
     def events(self, kind: str) -> list[list[str]]:
         return [line.split("\t")[1:] for line in self.lines() if line.split("\t")[0] == kind]
-
-    def mark(self) -> int:
-        """A position in the log; `events_since` then shows only what came after it."""
-        return len(self.lines())
-
-    def events_since(self, mark: int, kind: str) -> list[list[str]]:
-        return [line.split("\t")[1:] for line in self.lines()[mark:] if line.split("\t")[0] == kind]
 
     def quit(self) -> None:
         if self.running():
@@ -628,15 +621,27 @@ class Session:
     def foreground(self) -> dict | None:
         return self.probe("foreground")
 
-    def hold_key(self, key: str, seconds: float = 0.3) -> None:
-        """Presses and releases a key through the X server, as a user's keyboard would. The program
-        polls key states every 100 ms: a key must stay down for at least two polls to be seen."""
-        env = dict(os.environ, DISPLAY=self.display)
-        subprocess.run(["xdotool", "keydown", key], env=env, check=True, timeout=10)
-        try:
-            time.sleep(seconds)
-        finally:
-            subprocess.run(["xdotool", "keyup", key], env=env, check=True, timeout=10)
+    def red_pixels(self, rect: list[int], shot: Path) -> int:
+        """How many strongly red pixels the screen shows inside `rect` (left, top, right, bottom):
+        the stop icon is a red disc; no other message box icon has red in it."""
+        self.screenshot(shot)
+        left, top, right, bottom = (max(0, v) for v in rect)
+        result = subprocess.run(
+            ["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "-depth", "8", "txt:-"],
+            capture_output=True, text=True, timeout=60)
+        if result.returncode != 0:
+            raise Fatal(f"reading pixels failed: {result.stderr.strip()}")
+        count = 0
+        for line in result.stdout.splitlines():
+            if line.startswith("#") or "#" not in line:
+                continue
+            hex_colour = line.split("#")[-1].split()[0]
+            if len(hex_colour) < 6:
+                continue
+            r, g, b = (int(hex_colour[i:i + 2], 16) for i in (0, 2, 4))
+            if r >= 160 and g <= 90 and b <= 90:
+                count += 1
+        return count
 
     def screenshot(self, path: Path) -> Path:
         path.parent.mkdir(parents=True, exist_ok=True)

@@ -108,29 +108,6 @@ def version_box(app: harness.App) -> str | None:
     return None
 
 
-def red_pixels(s: harness.Session, rect: list[int], shot: Path) -> int:
-    """How many strongly red pixels the screen shows inside `rect` (left, top, right, bottom):
-    the stop icon is a red disc; no other message box icon has red in it."""
-    s.screenshot(shot)
-    left, top, right, bottom = (max(0, v) for v in rect)
-    result = subprocess.run(
-        ["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "-depth", "8", "txt:-"],
-        capture_output=True, text=True, timeout=60)
-    if result.returncode != 0:
-        raise harness.Fatal(f"reading pixels failed: {result.stderr.strip()}")
-    count = 0
-    for line in result.stdout.splitlines():
-        if line.startswith("#"):
-            continue
-        hex_colour = line.split("#")[-1].split()[0] if "#" in line else ""
-        if len(hex_colour) < 6:
-            continue
-        r, g, b = (int(hex_colour[i:i + 2], 16) for i in (0, 2, 4))
-        if r >= 160 and g <= 90 and b <= 90:
-            count += 1
-    return count
-
-
 @contextlib.contextmanager
 def immutable(path: Path):
     """Makes a file or folder unchangeable even for root (the Windows read-only attribute does not

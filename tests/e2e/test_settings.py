@@ -8,7 +8,7 @@ import time
 import harness
 from harness import APP_CLASS, CAPTION_PREFIX
 from settings_support import (BOM, KEYS, SCREEN_HEIGHT, SCREEN_WIDTH, SETTINGS_NAME, LaunchTarget, centred,
-                              close_app, immutable, parse_profile, profile_bytes, red_pixels, section,
+                              close_app, immutable, parse_profile, profile_bytes, section,
                               shown_window, start_app_in, toggle_states, version_box)
 
 ALL_TICKED = {"Shift": 1, "Ctrl": 1, "IME": 1, "OFF": 1}
@@ -154,7 +154,7 @@ def unwritable(s: harness.Session) -> None:
             s.check_equal([b["id"] for b in box["buttons"]], [1], "the box's buttons (OK only)")
             left, top, right, bottom = box_rect(s)
             shot = folder.parent / f"{folder.name}-box.png"
-            reds = red_pixels(s, [left, top, min(right, left + 90), bottom], shot)
+            reds = s.red_pixels([left, top, min(right, left + 90), bottom], shot)
             # Which icon it is shows only on the screen: the stop sign is the red one.
             s.check(box["icon"] and reds >= 40, "the box shows the stop icon (red)",
                     f"icon shown: {box['icon']}, {reds} red pixels, screenshot {shot}")
@@ -193,7 +193,7 @@ def japanese_path_survives_restart(s: harness.Session, host: harness.Host) -> No
     box = harness.poll("the registered message", lambda: s.probe("msgbox"))
     s.check_equal(box["text"], target.windows_path + "\nを登録しました．", "registered message")
     left, top, right, bottom = box_rect(s)
-    reds = red_pixels(s, [left, top, min(right, left + 90), bottom], folder / "registered-box.png")
+    reds = s.red_pixels([left, top, min(right, left + 90), bottom], folder / "registered-box.png")
     s.check(not box["icon"] and reds < 40, "the information box shows no icon",
             f"icon shown: {box['icon']}, {reds} red pixels")
     s.probe("msgbox-ok")

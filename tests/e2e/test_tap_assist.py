@@ -10,7 +10,7 @@ import time
 import harness
 from commands_support import (CO_E_CLASSSTRING, HOLD_SECONDS, HOST_TITLE, NO_AUTO_CLOSE, VK_F8, VK_F9, LogMark,
                               bring_host_to_front, check_refs_return, close_message_box, foreground_hwnd,
-                              host_refs, message_box, message_box_frame, red_pixels, system_error_text, tap,
+                              host_refs, message_box, message_box_frame, system_error_text, tap,
                               wait_message_box)
 from harness import APP_CLASS, CAPTION_PREFIX, LAMP_GREEN
 
@@ -110,7 +110,7 @@ def scenario(s: harness.Session) -> None:
         frame = message_box_frame(s)
         shot = s.run_dir / "error-box.png"
         # The icon sits at the left of the box; the stop sign is the red one.
-        reds = red_pixels(s, [frame[0], frame[1], frame[0] + 90, frame[3]], shot) if frame else 0
+        reds = s.red_pixels([frame[0], frame[1], frame[0] + 90, frame[3]], shot) if frame else 0
         s.check(box["icon"] and reds >= 40, "the error box shows the stop icon (red)",
                 f"icon shown: {box['icon']}, {reds} red pixels, screenshot {shot}")
         s.check_equal([b["id"] for b in box["buttons"]], [1], "the error box has only an OK button")

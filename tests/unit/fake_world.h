@@ -221,4 +221,19 @@ class FakeWorld {
     [[nodiscard]] bool Called(const std::string& call) const;
 };
 
+// The failures that come before the host has reported its window (availability test, attach, the
+// HWND read): the assists must let these leave the tick.
+struct HostFailure {
+    const char* name;
+    std::function<void(FakeWorld&)> arrange;
+};
+
+[[nodiscard]] inline std::vector<HostFailure> FailuresBeforeTheHostWindowIsKnown() {
+    return {
+        {"ProgID not registered", [](FakeWorld& w) { w.automation.registered = false; }},
+        {"attach fails", [](FakeWorld& w) { w.automation.attachFails = true; }},
+        {"HWND fails", [](FakeWorld& w) { w.automation.application->failing.insert("HWND"); }},
+    };
+}
+
 }  // namespace zo::fake

@@ -68,16 +68,7 @@ TEST(ImeGuardSequence, AsksForTheImeWindowOfANullHandleToo) {
 }
 
 TEST(ImeGuardSequence, ErrorsBeforeTheGuardedStepsPropagate) {
-    struct Case {
-        const char* name;
-        std::function<void(FakeWorld&)> arrange;
-    };
-    const Case cases[] = {
-        {"ProgID not registered", [](FakeWorld& w) { w.automation.registered = false; }},
-        {"attach fails", [](FakeWorld& w) { w.automation.attachFails = true; }},
-        {"HWND fails", [](FakeWorld& w) { w.automation.application->failing.insert("HWND"); }},
-    };
-    for (const Case& c : cases) {
+    for (const HostFailure& c : FailuresBeforeTheHostWindowIsKnown()) {
         SCOPED_TRACE(c.name);
         FakeWorld w;
         c.arrange(w);

@@ -208,16 +208,7 @@ TEST_F(TapAssist, ModifierWithOtherKeyOrBothModifiersSendsNothing) {
 }
 
 TEST(TapAssistSequence, ErrorsBeforeTheGuardedStepsPropagateAndKeepTheFlags) {
-    struct Case {
-        const char* name;
-        std::function<void(FakeWorld&)> arrange;
-    };
-    const Case cases[] = {
-        {"ProgID not registered", [](FakeWorld& w) { w.automation.registered = false; }},
-        {"attach fails", [](FakeWorld& w) { w.automation.attachFails = true; }},
-        {"HWND fails", [](FakeWorld& w) { w.automation.application->failing.insert("HWND"); }},
-    };
-    for (const Case& c : cases) {
+    for (const HostFailure& c : FailuresBeforeTheHostWindowIsKnown()) {
         SCOPED_TRACE(c.name);
         FakeWorld world;
         world.automation.application = MakeHostApplication(kHostWindow, false);
