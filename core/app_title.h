@@ -4,7 +4,7 @@
 namespace zo {
 
 // The application title from the executable's file name: the name up to its first ".", every
-// unit after the first in lower case ("ZO24_RAZ.exe" gives "Zo24_raz").
+// character after the first in lower case, in any script ("ZO24_RAZ.exe" gives "Zo24_raz").
 [[nodiscard]] Text ApplicationTitle(TextView exeFileName);
 
 // The text of the error box: a full stop is appended when the last unit's code is above that
