@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/desktop_windows.h"
+#include "platform/fault_injection.h"
 #include "platform/system_error.h"
 #include "platform/wide.h"
 #include "ui/win32/dark_theme.h"
@@ -60,7 +61,9 @@ void CandidateListWindow::Create(HWND modalOwner) {
     const HWND window =
         ::CreateWindowExW(kListWindowExStyle, kListWindowClass, kListWindowTitle, kListWindowStyle, 0, 0,
                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
-    if (!window) throw LastError(u"CreateWindowExW");
+    const DWORD error = ::GetLastError();
+    creationFailure_.RethrowIfAny();
+    if (!window) throw LastError(u"CreateWindowExW", error);
     // CreateWindowEx adds a caption to a pop-up with a sizing frame on some systems; keep exactly ours.
     ::SetWindowLongPtrW(window, GWL_STYLE, kListWindowStyle);
     ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -74,9 +77,11 @@ void CandidateListWindow::Destroy() noexcept {
 LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: {
+            FailIfAsked("list-window");
             font_.reset(::CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                       DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+            if (!font_) throw Error(u"The list's font cannot be created");
             RECT client{};
             ::GetClientRect(window_, &client);
             list_ = ::CreateWindowExW(0, L"LISTBOX", L"",
@@ -84,7 +89,7 @@ LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
                                           LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                                       0, 0, client.right, client.bottom, window_,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance_, nullptr);
-            if (!list_) return -1;
+            if (!list_) throw LastError(u"CreateWindowExW");
             ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
             if (theme_) DarkTheme::DarkenTitleBar(window_);
             ::SetWindowSubclass(list_, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));

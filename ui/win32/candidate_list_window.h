@@ -7,6 +7,7 @@
 #include "core/candidates.h"
 #include "platform/unique_handle.h"
 #include "ui/ports.h"
+#include "ui/win32/owned_window.h"
 
 namespace zo {
 
@@ -22,7 +23,8 @@ public:
     CandidateListWindow(const CandidateListWindow&) = delete;
     CandidateListWindow& operator=(const CandidateListWindow&) = delete;
 
-    // Creates the window hidden. `modalOwner` is disabled while the list is shown.
+    // Creates the window hidden. `modalOwner` is disabled while the list is shown. A failure
+    // leaves no window and is thrown.
     void Create(HWND modalOwner);
     void Destroy() noexcept;
 
@@ -70,6 +72,7 @@ private:
     bool shownBefore_ = false;
     int modalResult_ = kModalNone;
     TypeSearch typeSearch_;
+    CreationFailure creationFailure_;
 };
 
 }  // namespace zo

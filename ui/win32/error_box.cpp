@@ -1,5 +1,7 @@
 #include "ui/win32/error_box.h"
 
+#include <new>
+
 #include "core/app_title.h"
 #include "platform/profile.h"
 #include "platform/wide.h"
@@ -10,6 +12,25 @@ Text ApplicationTitleText() {
     const Text path = ExecutablePath();
     const auto slash = path.find_last_of(u"\\/:");
     return ApplicationTitle(slash == Text::npos ? TextView(path) : TextView(path).substr(slash + 1));
+}
+
+Text FailureText(const std::exception_ptr& failure) noexcept {
+    try {
+        try {
+            if (failure) std::rethrow_exception(failure);
+        } catch (const Error& error) {
+            return error.text();
+        } catch (const std::bad_alloc&) {
+            // Its own description is an implementation's internal name.
+            return u"Out of memory";
+        } catch (const std::exception& error) {
+            return FromUtf8(error.what());
+        } catch (...) {
+        }
+        return u"Unexpected error";
+    } catch (...) {
+        return {};  // no memory left even for the text
+    }
 }
 
 void ShowErrorBox(HWND owner, TextView errorText) noexcept {

@@ -16,18 +16,18 @@ namespace zo {
 // icon and OK.
 void ShowErrorBox(HWND owner, TextView errorText) noexcept;
 
+// The text an error box shows for a failure of any type: the program's own error's text, a
+// standard exception's description, or a fixed text for anything else.
+[[nodiscard]] Text FailureText(const std::exception_ptr& failure) noexcept;
+
 // Runs a handler from a window procedure. Nothing may unwind through the system's frames, so
 // every escaped error ends here and is reported; the program goes on.
 template <typename Handler>
 void RunGuarded(HWND owner, Handler&& handler) noexcept {
     try {
         handler();
-    } catch (const Error& error) {
-        ShowErrorBox(owner, error.text());
-    } catch (const std::exception& error) {
-        ShowErrorBox(owner, FromUtf8(error.what()));
     } catch (...) {
-        ShowErrorBox(owner, u"Unexpected error");
+        ShowErrorBox(owner, FailureText(std::current_exception()));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <exception>
 #include <optional>
 
 #include "core/settings.h"
@@ -76,8 +77,13 @@ int RunProgram(HINSTANCE instance) {
     try {
         mainWindow.Create(ports, store);
         listWindow.Create(mainWindow.hwnd());
-    } catch (const Error& error) {
-        ShowErrorBox(nullptr, error.text());
+    } catch (...) {
+        // Nothing half-built stays on the screen: both windows go before the report. Neither
+        // was shown, so their end leaves the settings file alone.
+        const std::exception_ptr failure = std::current_exception();
+        listWindow.Destroy();
+        mainWindow.Destroy();
+        ShowErrorBox(nullptr, FailureText(failure));
         return 0;
     }
     mainWindow.Show();
@@ -102,5 +108,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Another copy runs: end silently, creating nothing and leaving the settings alone.
     if (::FindWindowW(zo::kMainWindowClass, nullptr)) return 0;
-    return zo::RunProgram(instance);
+    try {
+        return zo::RunProgram(instance);
+    } catch (...) {
+        // Whatever escapes start-up (out of memory before the first window, say) is reported,
+        // never left to end the process without a word.
+        zo::ShowErrorBox(nullptr, zo::FailureText(std::current_exception()));
+        return 0;
+    }
 }

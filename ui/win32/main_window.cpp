@@ -8,9 +8,11 @@
 #include "core/caption.h"
 #include "core/host_match.h"
 #include "platform/desktop_windows.h"
+#include "platform/fault_injection.h"
 #include "platform/profile.h"
 #include "platform/system_error.h"
 #include "platform/wide.h"
+#include "res/resource.h"
 #include "ui/handlers.h"
 #include "ui/win32/dark_theme.h"
 #include "ui/win32/error_box.h"
@@ -56,9 +58,19 @@ constexpr ControlLayout kLayout[] = {
 static_assert(std::size(kLayout) == 9);
 
 UniqueFont Tahoma(int pixelHeight) {
-    return UniqueFont(::CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+    FailIfAsked("font");
+    UniqueFont font(::CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+    if (!font) throw Error(u"The Tahoma font cannot be created");
+    return font;
+}
+
+// The executable's icon at the size the system asks for; null when it cannot be loaded.
+HICON ProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(ZO_PROGRAM_ICON), IMAGE_ICON,
+                                           ::GetSystemMetrics(widthMetric), ::GetSystemMetrics(heightMetric),
+                                           LR_DEFAULTCOLOR | LR_SHARED));
 }
 
 Text WindowText(HWND window) {
@@ -131,7 +143,8 @@ void MainWindow::Create(Ports& ports, ProfileStore& store) {
     windowClass.lpfnWndProc = OwnedWindowProc<MainWindow>;
     windowClass.hInstance = instance_;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(instance_, L"MAINICON");
+    windowClass.hIcon = ProgramIcon(instance_, SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = ProgramIcon(instance_, SM_CXSMICON, SM_CYSMICON);
     windowClass.hbrBackground =
         theme_ ? theme_->WindowBrush() : reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = kMainWindowClass;
@@ -144,10 +157,13 @@ void MainWindow::Create(Ports& ports, ProfileStore& store) {
     const HWND window = ::CreateWindowExW(kMainExStyle, kMainWindowClass, caption.c_str(), kMainStyle, 0, 0,
                                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                           instance_, this);
-    if (!window) throw LastError(u"CreateWindowExW");
+    const DWORD error = ::GetLastError();
+    creationFailure_.RethrowIfAny();
+    if (!window) throw LastError(u"CreateWindowExW", error);
 }
 
 void MainWindow::Show() {
+    shown_ = true;
     ::ShowWindow(window_, SW_SHOWNORMAL);
     ::UpdateWindow(window_);
 }
@@ -226,7 +242,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::OnCreate() {
     CreateControls();
     BuildPopupMenu();
-    if (theme_) DarkTheme::DarkenTitleBar(window_);
+    if (theme_) {
+        FailIfAsked("theme");
+        DarkTheme::DarkenTitleBar(window_);
+    }
     timerEnabled_ = ::SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr) != 0;
     RunGuarded(window_, [this] { FormCreate(*ports_, *store_, Sizes()); });
 }
@@ -246,6 +265,7 @@ void MainWindow::CreateControls() {
         DWORD exStyle = 0;
         const bool isPushButton = layout.style == BS_PUSHBUTTON;
         if (theme_ && isPushButton) style = (style & ~static_cast<DWORD>(BS_PUSHBUTTON)) | BS_OWNERDRAW;
+        if (i == kCheckBox1) FailIfAsked("controls");  // a few controls exist already
         if (i == kEdit2) {
             if (theme_) {
                 style |= WS_BORDER;
@@ -273,6 +293,7 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::BuildPopupMenu() {
+    FailIfAsked("menu");
     popupMenu_.reset(::CreatePopupMenu());
     UniqueMenu pathMenu(::CreatePopupMenu());
     UniqueMenu versionMenu(::CreatePopupMenu());
@@ -371,7 +392,8 @@ void MainWindow::OnContextMenu(LPARAM lParam) {
 }
 
 void MainWindow::FormDestroy() {
-    if (!store_ || !ports_) return;
+    // A start-up that failed before the window was shown leaves the settings as they are.
+    if (!store_ || !ports_ || !shown_) return;
     SaveSettings(*store_, CollectSettings());
 }
 

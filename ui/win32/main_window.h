@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "platform/unique_handle.h"
 #include "ui/ports.h"
+#include "ui/win32/owned_window.h"
 
 namespace zo {
 
@@ -23,10 +24,13 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates the window hidden; FormCreate runs inside with `ports` and `store`.
+    // Creates the window hidden; FormCreate runs inside with `ports` and `store`. A failure of
+    // any step (class, controls, fonts, menu, theme) leaves no window and is thrown.
     void Create(Ports& ports, ProfileStore& store);
+    // Shows the window: from now on its destruction writes the settings.
     void Show();
-    // Destroys the window (FormDestroy writes the settings) unless that already happened.
+    // Destroys the window (FormDestroy writes the settings once it was shown) unless that
+    // already happened.
     void Destroy() noexcept;
     [[nodiscard]] HWND hwnd() const noexcept { return window_; }
 
@@ -97,8 +101,10 @@ private:
     bool timerEnabled_ = false;
     bool closing_ = false;
     bool destroyed_ = false;
+    bool shown_ = false;  // start-up got through: an end from now on writes the settings
     bool applyingValue_ = false;  // a change made by the program runs its handler itself
     Text lastVersionText_;
+    CreationFailure creationFailure_;
 };
 
 }  // namespace zo
