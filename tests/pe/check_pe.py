@@ -4,7 +4,8 @@
 Usage: check_pe.py ZO24_RAZ.exe
 
 It fails unless the image is a 64-bit GUI executable with ASLR (high entropy) and NX enabled,
-imports only from Windows system libraries, and carries exactly one manifest resource.
+imports only from Windows system libraries, carries exactly one manifest resource, and has an
+icon: its first icon group holds 16, 32 and 48 pixel images, each of the size its entry names.
 """
 import struct
 import sys
@@ -13,7 +14,10 @@ IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA = 0x0020
 IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE = 0x0040
 IMAGE_DLLCHARACTERISTICS_NX_COMPAT = 0x0100
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
+RT_ICON = 3
+RT_GROUP_ICON = 14
 RT_MANIFEST = 24
+REQUIRED_ICON_SIZES = {16, 32, 48}
 
 # Libraries every Windows installation ships in its system folder.
 SYSTEM_LIBRARIES = {
@@ -79,24 +83,87 @@ class Image:
             result[self.cstring(name_rva).lower()] = functions
             off += 20
 
-    def resource_count(self, type_id):
-        rva, _ = self.directories[2]
-        if not rva:
-            return 0
-        base = self.offset(rva)
+    def _resource_entries(self, table):
+        named, ids = struct.unpack_from("<HH", self.data, table + 12)
+        for i in range(named + ids):
+            ident, target = struct.unpack_from("<II", self.data, table + 16 + 8 * i)
+            yield ident, target
 
-        def entries(table):
-            named, ids = struct.unpack_from("<HH", self.data, table + 12)
-            for i in range(named + ids):
-                ident, target = struct.unpack_from("<II", self.data, table + 16 + 8 * i)
-                yield ident, target
+    def _resource_base(self):
+        rva, _ = self.directories[2]
+        return self.offset(rva) if rva else None
+
+    def resource_count(self, type_id):
+        base = self._resource_base()
+        if base is None:
+            return 0
 
         def leaves(target):
             if target & 0x80000000:
-                return sum(leaves(t) for _, t in entries(base + (target & 0x7FFFFFFF)))
+                return sum(leaves(t) for _, t in self._resource_entries(base + (target & 0x7FFFFFFF)))
             return 1
 
-        return sum(leaves(t) for ident, t in entries(base) if ident == type_id)
+        return sum(leaves(t) for ident, t in self._resource_entries(base) if ident == type_id)
+
+    def resources(self, type_id):
+        """[(name or id, bytes of its first language)] of one type, in directory order (the order
+        in which the system picks "the first" of them)."""
+        base = self._resource_base()
+        if base is None:
+            return []
+        result = []
+        for ident, target in self._resource_entries(base):
+            if ident != type_id or not target & 0x80000000:
+                continue
+            for name, leaf in self._resource_entries(base + (target & 0x7FFFFFFF)):
+                while leaf & 0x80000000:
+                    leaf = next(self._resource_entries(base + (leaf & 0x7FFFFFFF)))[1]
+                data_rva, size = struct.unpack_from("<II", self.data, base + leaf)
+                start = self.offset(data_rva)
+                result.append((name, self.data[start:start + size]))
+        return result
+
+
+def icon_image_size(data):
+    """(width, height) of one icon image: a PNG, or a bitmap whose height counts its mask too."""
+    if data[:8] == b"\x89PNG\r\n\x1a\n":
+        return struct.unpack_from(">II", data, 16)
+    header_size, width, height = struct.unpack_from("<Iii", data, 0)
+    if header_size < 40:
+        raise ValueError(f"bitmap header of {header_size} bytes")
+    return width, height // 2
+
+
+def icon_sizes(image):
+    """The sizes the first icon group names, each checked against the image it points to;
+    a list of problems when something does not match."""
+    groups = image.resources(RT_GROUP_ICON)
+    if not groups:
+        return set(), ["no icon group"]
+    icons = dict(image.resources(RT_ICON))
+    _, group = groups[0]
+    reserved, kind, count = struct.unpack_from("<HHH", group, 0)
+    problems = [] if (reserved, kind) == (0, 1) else [f"group header {reserved}, {kind}"]
+    sizes = set()
+    for i in range(count):
+        width, height, _, _, _, bits, size, icon_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+        width, height = width or 256, height or 256
+        data = icons.get(icon_id)
+        if data is None:
+            problems.append(f"{width}x{height} names icon {icon_id}, which is missing")
+            continue
+        try:
+            real = icon_image_size(data)
+        except (ValueError, struct.error) as e:
+            problems.append(f"icon {icon_id} is no image ({e})")
+            continue
+        if real != (width, height) or len(data) != size:
+            problems.append(f"icon {icon_id}: entry {width}x{height}, {size} bytes; "
+                            f"image {real[0]}x{real[1]}, {len(data)} bytes")
+            continue
+        if bits == 32:
+            sizes.add(width)
+    return sizes, problems
 
 
 def main(path):
@@ -127,6 +194,11 @@ def main(path):
           "restricts its library search (imports SetDefaultDllDirectories)")
     manifests = image.resource_count(RT_MANIFEST)
     check(manifests == 1, f"exactly one embedded manifest (found {manifests})")
+    sizes, problems = icon_sizes(image)
+    print("      icon sizes: " + ", ".join(str(n) for n in sorted(sizes)))
+    check(not problems, "the first icon group matches its images" + (f" ({'; '.join(problems)})" if problems else ""))
+    missing = REQUIRED_ICON_SIZES - sizes
+    check(not missing, "icons of 16, 32 and 48 pixels in 32-bit colour" + (f" (missing {sorted(missing)})" if missing else ""))
     print(f"{len(passed)} passed, {len(failures)} failed")
     return 1 if failures else 0
 
