@@ -63,6 +63,19 @@ def japanese_path_in_an_old_file(s: harness.Session, host: harness.Host) -> None
         target.stop()
 
 
+def fitting_values_keep_the_encoding(s: harness.Session) -> None:
+    s.step("an ANSI file whose values all fit its code page stays ANSI")
+    before = profile_bytes(ANSI_OTHERS + "AppFullName=C:\\Café\\korva.exe\n")
+    app = start_app_in(s, s.new_folder("ansi-stays"), before)
+    app.wait_window()
+    s.check_equal(close_app(s, app), 0, "exit code")
+    data = app.settings_file.read_bytes()
+    s.check(not data.startswith(BOM) and b"Name=caf\xe9\r\n" in data, "the file is still in the ANSI code page",
+            f"first bytes {data[:24]!r}")
+    s.check_equal(dict(section(data) or []).get("AppFullName"), "C:\\Café\\korva.exe", "AppFullName")
+    s.check_equal(section(data, "Other"), OTHER_ENTRIES, "the other section")
+
+
 def first_write_fails(s: harness.Session) -> None:
     # label, the file before (None: no file)
     cases = [("no settings file yet", None), ("an existing ANSI file", profile_bytes(ANSI_OTHERS))]
@@ -93,6 +106,7 @@ def first_write_fails(s: harness.Session) -> None:
 def scenario(s: harness.Session) -> None:
     host = s.start_host()
     japanese_path_in_an_old_file(s, host)
+    fitting_values_keep_the_encoding(s)
     first_write_fails(s)
 
 
