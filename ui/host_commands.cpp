@@ -15,7 +15,7 @@ void Button1Click(Ports& ports) {
         try {
             application = ports.automation.Attach(state.hostProgId);
             state.appFullName = application->GetText(u"FullName");
-            main.SetRegisteredPathCaption(state.appFullName);
+            main.SetVexoexe1Caption(state.appFullName);
             main.ShowInformation(RegisteredMessage(state.appFullName));
         } catch (...) {
             // A host that goes away or refuses mid-way leaves the path as far as it got; the
