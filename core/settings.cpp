@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/error.h"
+#include "core/placement.h"
 
 namespace zo {
 
@@ -87,11 +88,6 @@ Text ReadText(ProfileStore& store, TextView key, TextView defaultText) {
     return value;
 }
 
-std::int32_t Centred(std::int32_t screen, std::int32_t window) noexcept {
-    // Widened so extreme sizes cannot overflow; C++ division truncates toward zero (-99 / 2 == -49).
-    return static_cast<std::int32_t>((static_cast<std::int64_t>(screen) - window) / 2);
-}
-
 }  // namespace
 
 Text SettingsFileName(TextView executablePath) {
@@ -147,10 +143,10 @@ RunSettings LoadSettings(ProfileStore& store, const ScreenAndWindowSize& sizes, 
         if (applyKey) applyKey(key, settings);
     };
     read(SettingsKey::Left, [&] {
-        settings.left = ReadInteger(store, kKeyLeft, Centred(sizes.screenWidth, sizes.windowWidth));
+        settings.left = ReadInteger(store, kKeyLeft, CentredEdge(sizes.screenWidth, sizes.windowWidth));
     });
     read(SettingsKey::Top, [&] {
-        settings.top = ReadInteger(store, kKeyTop, Centred(sizes.screenHeight, sizes.windowHeight));
+        settings.top = ReadInteger(store, kKeyTop, CentredEdge(sizes.screenHeight, sizes.windowHeight));
     });
     read(SettingsKey::AppFullName, [&] { settings.appFullName = ReadText(store, kKeyAppFullName, u""); });
     read(SettingsKey::Version, [&] { settings.version = ReadText(store, kKeyVersion, kDefaultVersion); });

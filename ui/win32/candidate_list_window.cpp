@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "core/placement.h"
 #include "platform/desktop_windows.h"
 #include "platform/system_error.h"
 #include "platform/wide.h"
@@ -225,8 +226,8 @@ int CandidateListWindow::ShowModal() {
         ::GetWindowRect(window_, &rect);
         const int width = rect.right - rect.left;
         const int height = rect.bottom - rect.top;
-        ::SetWindowPos(window_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                       (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+        ::SetWindowPos(window_, nullptr, CentredEdge(::GetSystemMetrics(SM_CXSCREEN), width),
+                       CentredEdge(::GetSystemMetrics(SM_CYSCREEN), height), 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         shownBefore_ = true;
     }
