@@ -16,6 +16,9 @@ WindowHandle FindHostWindow(Ports& ports);
 // non-zero (-1) to let the enumeration go on, zero on the match, which stops it.
 std::int32_t HostWindowEnumProc(WindowHandle window, std::intptr_t parameter);
 
+// FindHostWindow, and the window found, if any, to the front.
+void HandForegroundToHost(Ports& ports);
+
 // The version box's change handler: VersionText follows the box.
 void Edit2Change(Ports& ports);
 

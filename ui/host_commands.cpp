@@ -25,8 +25,7 @@ void Button1Click(Ports& ports) {
     }
 
     // After the message box, so that the host ends up in front of everything.
-    const WindowHandle host = FindHostWindow(ports);
-    if (host != kNoWindow) ports.desktop.SetForegroundWindow(host);
+    HandForegroundToHost(ports);
 }
 
 void KORVA1Click(Ports& ports) { Button1Click(ports); }

@@ -7,12 +7,6 @@ namespace {
 constexpr std::int32_t kEnumGoOn = -1;
 constexpr std::int32_t kEnumStop = 0;
 
-void HandForegroundToHost(Ports& ports) {
-    // A click on the companion window took the foreground from the host; hand it straight back.
-    const WindowHandle host = FindHostWindow(ports);
-    if (host != kNoWindow) ports.desktop.SetForegroundWindow(host);
-}
-
 }  // namespace
 
 std::int32_t HostWindowEnumProc(WindowHandle window, std::intptr_t parameter) {
@@ -39,8 +33,14 @@ WindowHandle FindHostWindow(Ports& ports) {
     return state.hostWindowHandle;
 }
 
+void HandForegroundToHost(Ports& ports) {
+    const WindowHandle host = FindHostWindow(ports);
+    if (host != kNoWindow) ports.desktop.SetForegroundWindow(host);
+}
+
 void Edit2Change(Ports& ports) { ports.state.versionText = ports.main.VersionBoxText(); }
 
+// A click on the companion window took the foreground from the host; hand it straight back.
 void CheckBox1Click(Ports& ports) { HandForegroundToHost(ports); }
 void CheckBox2Click(Ports& ports) { HandForegroundToHost(ports); }
 void CheckBox3Click(Ports& ports) { HandForegroundToHost(ports); }
