@@ -309,7 +309,7 @@ class Bench:
         env["WINEDEBUG"] = "+relay"
         trace = folder / "relay.txt"
         with open(trace, "wb") as err:
-            proc = subprocess.Popen([harness.WINE_LOADER, str(target)], env=env, cwd=folder, stdin=subprocess.DEVNULL,
+            proc = subprocess.Popen([*harness.WINE_COMMAND, str(target)], env=env, cwd=folder, stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=err, start_new_session=True)
         program = harness.Program(exe.name, proc, folder)
         self.s.programs.append(program)
