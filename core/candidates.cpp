@@ -31,7 +31,8 @@ CandidateList BuildCandidateList(const std::vector<Text>& namesInHostOrder, Text
     return list;
 }
 
-std::optional<std::int32_t> FindChosenDocument(std::int32_t count, const DrawingNameAt& nameAt, TextView chosen) {
+std::optional<std::int32_t> FindChosenDocument(std::int32_t count, const DrawingNameAt& nameAt,
+                                               TextView chosen) {
     for (std::int32_t index = 0; index < count; ++index) {
         if (nameAt(index) == chosen) return index;
     }
@@ -64,7 +65,8 @@ ListEvent KeyDownEvent(std::uint16_t virtualKey) noexcept {
     return ListEvent::OtherKey;
 }
 
-std::optional<std::size_t> TypeSearch::OnCharacter(char16_t ch, std::uint64_t nowMs, const std::vector<Text>& rows,
+std::optional<std::size_t> TypeSearch::OnCharacter(char16_t ch, std::uint64_t nowMs,
+                                                   const std::vector<Text>& rows,
                                                    const TextCompare& compareNoCase) {
     constexpr char16_t kBackspace = 8;
     if (ch == kBackspace) return OnKey(ch, true, nowMs, rows, compareNoCase);

@@ -136,7 +136,8 @@ Text IntegerText(std::int32_t value) {
     return Text{buffer.data() + at, buffer.size() - at};
 }
 
-RunSettings LoadSettings(ProfileStore& store, const ScreenAndWindowSize& sizes, const SettingsKeyRead& applyKey) {
+RunSettings LoadSettings(ProfileStore& store, const ScreenAndWindowSize& sizes,
+                         const SettingsKeyRead& applyKey) {
     RunSettings settings;
     const auto read = [&](SettingsKey key, auto readValue) {
         readValue();

@@ -17,8 +17,8 @@ inline constexpr TextView kThemeName = u"Windows10 Dark";
 // blank lines; trailing blanks and carriage returns ignored. Returns the colours as 0xRRGGBB in
 // the order of `names`; nullopt when a line is malformed or a name is missing. Unknown names
 // are ignored.
-[[nodiscard]] std::optional<std::vector<std::uint32_t>> ParsePaletteText(std::string_view text,
-                                                                         const std::vector<std::string_view>& names);
+[[nodiscard]] std::optional<std::vector<std::uint32_t>> ParsePaletteText(
+    std::string_view text, const std::vector<std::string_view>& names);
 
 // "スタイル '<name>' が見つかりません"
 [[nodiscard]] Text ThemeNotFoundMessage(TextView themeName);

@@ -26,8 +26,8 @@ void ApplySetting(Ports& ports, SettingsKey key, const RunSettings& read) {
             main.SetVexoexe1Caption(ports.state.appFullName);
             break;
         case SettingsKey::Version:
-            ChangeControlValue([&] { return main.VersionBoxText(); }, [&] { main.SetVersionBoxText(read.version); },
-                               [&] { Edit2Change(ports); });
+            ChangeControlValue([&] { return main.VersionBoxText(); },
+                               [&] { main.SetVersionBoxText(read.version); }, [&] { Edit2Change(ports); });
             break;
         case SettingsKey::Shift:
             ApplyToggle(ports, Toggle::Shift, read.shift, CheckBox1Click);
@@ -51,7 +51,8 @@ void FormCreate(Ports& ports, ProfileStore& store, const ScreenAndWindowSize& si
 
     state.tapFlags = TapFlags{};
 
-    LoadSettings(store, sizes, [&](SettingsKey key, const RunSettings& read) { ApplySetting(ports, key, read); });
+    LoadSettings(store, sizes,
+                 [&](SettingsKey key, const RunSettings& read) { ApplySetting(ports, key, read); });
 
     state.versionText = ports.main.VersionBoxText();
 

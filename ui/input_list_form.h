@@ -13,14 +13,14 @@ namespace zo {
 
 // What the handlers need of ListBox1 itself.
 class ListBoxSelection {
-public:
+  public:
     virtual ~ListBoxSelection() = default;
     // Selects a row, or none, raising no click event.
     virtual void SelectRow(std::optional<std::size_t> row) = 0;
 };
 
 class InputListForm {
-public:
+  public:
     InputListForm(ListBoxSelection& listBox1, const TextCompare& compareForUser)
         : listBox1_(listBox1), compareForUser_(compareForUser) {}
 
@@ -47,7 +47,7 @@ public:
     // The application ends while the list is open (the quit message reached the modal loop).
     void ApplicationTerminating() { On(ListEvent::Terminating); }
 
-private:
+  private:
     // The first event that sets a result other than 0 ends the show; later ones change nothing.
     void On(ListEvent event) noexcept {
         if (modalResult_ == kModalNone) modalResult_ = CandidateListRule(event);

@@ -55,7 +55,7 @@ void CheckCandidateList() {
 }
 
 class NoListBox final : public zo::ListBoxSelection {
-public:
+  public:
     std::vector<std::optional<std::size_t>> selected;
     void SelectRow(std::optional<std::size_t> row) override { selected.push_back(row); }
 };
@@ -69,8 +69,9 @@ void CheckTypedSearch() {
            search.OnCharacter(u'E', 1100, rows, compare) == std::size_t{3});
     Report("typed search: after a pause, A finds Apple",
            search.OnCharacter(u'A', 1700, rows, compare) == std::size_t{0});
-    Report("typed search: a quick P R finds apricot", search.OnCharacter(u'p', 1800, rows, compare) == std::size_t{0} &&
-                                                         search.OnCharacter(u'R', 1900, rows, compare) == std::size_t{1});
+    Report("typed search: a quick P R finds apricot",
+           search.OnCharacter(u'p', 1800, rows, compare) == std::size_t{0} &&
+               search.OnCharacter(u'R', 1900, rows, compare) == std::size_t{1});
 
     NoListBox listBox;
     zo::InputListForm form(listBox, compare);

@@ -123,8 +123,8 @@ TEST(KeyDownEvent, EnterAndEscapeAreTheirOwnEventsEveryOtherKeyIsOther) {
         std::uint16_t key;
         ListEvent event;
     } cases[] = {
-        {13, ListEvent::KeyEnter},  {27, ListEvent::KeyEscape}, {40, ListEvent::OtherKey},  // Down
-        {8, ListEvent::OtherKey},   {65, ListEvent::OtherKey},  {0x10D, ListEvent::OtherKey},
+        {13, ListEvent::KeyEnter}, {27, ListEvent::KeyEscape}, {40, ListEvent::OtherKey},  // Down
+        {8, ListEvent::OtherKey},  {65, ListEvent::OtherKey},  {0x10D, ListEvent::OtherKey},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);

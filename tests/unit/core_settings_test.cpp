@@ -185,8 +185,8 @@ TEST(LoadSettings, HandsEachKeyOverBeforeReadingTheNext) {
 
     EXPECT_EQ(events, (std::vector<Text>{u"apply Left=-1200", u"read 1", u"apply Top", u"read 2",
                                          u"apply AppFullName", u"read 3", u"apply Version=2024", u"read 4",
-                                         u"apply Shift", u"read 5", u"apply Ctrl", u"read 6",
-                                         u"apply IME=0", u"read 7", u"apply OFF", u"read 8"}));
+                                         u"apply Shift", u"read 5", u"apply Ctrl", u"read 6", u"apply IME=0",
+                                         u"read 7", u"apply OFF", u"read 8"}));
     EXPECT_EQ(s.left, -1200);
     EXPECT_FALSE(s.ime);
 }

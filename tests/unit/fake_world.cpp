@@ -147,9 +147,7 @@ void FakeMain::Close() {
     closed = true;
 }
 
-void FakeMain::SetVexoexe1Caption(TextView path) {
-    world_.Record("SetVexoexe1Caption:" + U8(path));
-}
+void FakeMain::SetVexoexe1Caption(TextView path) { world_.Record("SetVexoexe1Caption:" + U8(path)); }
 
 void FakeMain::SetLeft(std::int32_t left) { world_.Record("SetLeft:" + std::to_string(left)); }
 

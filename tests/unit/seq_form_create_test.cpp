@@ -18,8 +18,7 @@ TEST(FormCreateSequence, DefaultsApplyWithoutRunningAnyHandler) {
 
     EXPECT_EQ(w.state.tapFlags, TapFlags{});
     EXPECT_EQ(w.state.versionText, u"2020");
-    EXPECT_EQ(w.calls, (Calls{"SetLeft:412", "SetTop:344",
-                              "SetVexoexe1Caption:", "SetVersionBoxText:2020",
+    EXPECT_EQ(w.calls, (Calls{"SetLeft:412", "SetTop:344", "SetVexoexe1Caption:", "SetVersionBoxText:2020",
                               "SetTicked:Shift,1", "SetTicked:Ctrl,1", "SetTicked:Ime,1", "SetTicked:Off,1",
                               "EnumWindows", "FileExists:"}));
 }
@@ -34,8 +33,7 @@ TEST(FormCreateSequence, ToggleStoredOffLooksForHostBeforeVersionTextIsSet) {
 
     // The click handler's search runs with VersionText still empty and so finds nothing; only
     // the search after VersionText was copied finds the host.
-    EXPECT_EQ(w.calls, (Calls{"SetLeft:412", "SetTop:344",
-                              "SetVexoexe1Caption:", "SetVersionBoxText:2020",
+    EXPECT_EQ(w.calls, (Calls{"SetLeft:412", "SetTop:344", "SetVexoexe1Caption:", "SetVersionBoxText:2020",
                               "SetTicked:Shift,0", "EnumWindows", "ReadTitle:0x10", "SetTicked:Ctrl,1",
                               "SetTicked:Ime,1", "SetTicked:Off,1", "EnumWindows", "ReadTitle:0x10",
                               "ReadClassName:0x10"}));
@@ -69,12 +67,29 @@ TEST(FormCreateSequence, ReadsAndAppliesKeyByKey) {
 
     FormCreate(w.ports, store, kSizes);
 
-    EXPECT_EQ(w.calls,
-              (Calls{"ReadString:Left", "SetLeft:412", "ReadString:Top", "SetTop:344", "ReadString:AppFullName",
-                     "SetVexoexe1Caption:", "ReadString:Version", "SetVersionBoxText:2024", "ReadString:Shift",
-                     "SetTicked:Shift,1", "ReadString:Ctrl", "SetTicked:Ctrl,0", "EnumWindows", "ReadTitle:0x10",
-                     "ReadClassName:0x10", "SetForegroundWindow:0x10", "ReadString:IME", "SetTicked:Ime,1",
-                     "ReadString:OFF", "SetTicked:Off,1", "EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10"}));
+    EXPECT_EQ(w.calls, (Calls{"ReadString:Left",
+                              "SetLeft:412",
+                              "ReadString:Top",
+                              "SetTop:344",
+                              "ReadString:AppFullName",
+                              "SetVexoexe1Caption:",
+                              "ReadString:Version",
+                              "SetVersionBoxText:2024",
+                              "ReadString:Shift",
+                              "SetTicked:Shift,1",
+                              "ReadString:Ctrl",
+                              "SetTicked:Ctrl,0",
+                              "EnumWindows",
+                              "ReadTitle:0x10",
+                              "ReadClassName:0x10",
+                              "SetForegroundWindow:0x10",
+                              "ReadString:IME",
+                              "SetTicked:Ime,1",
+                              "ReadString:OFF",
+                              "SetTicked:Off,1",
+                              "EnumWindows",
+                              "ReadTitle:0x10",
+                              "ReadClassName:0x10"}));
 }
 
 TEST(FormCreateSequence, LaunchesRegisteredFileOnlyWithoutHost) {

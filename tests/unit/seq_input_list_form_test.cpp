@@ -79,7 +79,9 @@ TEST_F(ListForm, TypingSelectsTheRowItFindsAndAcceptsIt) {
         {"a letter that begins no row keeps the list open", {{u'z', 1000}}, {}, kModalNone},
         {"a second quick letter that still begins no row", {{u'z', 1000}, {u'a', 1200}}, {}, kModalNone},
         {"after a pause a letter that begins a row", {{u'z', 1000}, {u'b', 1600}}, {"2"}, kModalAccept},
-        {"a non-matching letter then Backspace accepts the first row", {{u'z', 1000}, {u'\b', 1100}}, {"0"},
+        {"a non-matching letter then Backspace accepts the first row",
+         {{u'z', 1000}, {u'\b', 1100}},
+         {"0"},
          kModalAccept},
         {"Enter as a character is no search text", {{u'\r', 1000}}, {}, kModalNone},
     };

@@ -1,9 +1,8 @@
 // The dark theme's drawing of check boxes and owner-drawn push buttons.
-#include "ui/win32/dark_theme.h"
-
 #include <commctrl.h>
 
 #include "ui/win32/dark_paint.h"
+#include "ui/win32/dark_theme.h"
 
 namespace zo {
 namespace {
@@ -71,7 +70,8 @@ void DarkTheme::PaintCheckBox(HWND box) const noexcept {
     if (checked) {
         const UniquePen pen(::CreatePen(PS_SOLID, 2, enabled ? palette_.text : palette_.disabledText));
         const HGDIOBJ oldPen = ::SelectObject(dc, pen.get());
-        const POINT tick[3] = {{mark.left + 3, mark.top + 6}, {mark.left + 5, mark.top + 9}, {mark.left + 10, mark.top + 3}};
+        const POINT tick[3] = {
+            {mark.left + 3, mark.top + 6}, {mark.left + 5, mark.top + 9}, {mark.left + 10, mark.top + 3}};
         ::Polyline(dc, tick, 3);
         ::SelectObject(dc, oldPen);
     }
@@ -113,6 +113,5 @@ void DarkTheme::DrawPushButton(const DRAWITEMSTRUCT& item) const noexcept {
     if (pressed) ::OffsetRect(&rect, 1, 1);
     ::DrawTextW(dc, caption, length, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
-
 
 }  // namespace zo

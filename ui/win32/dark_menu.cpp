@@ -1,11 +1,10 @@
 // The dark theme's menus: every item owner-drawn so that its text is legible on the dark
 // background.
-#include "ui/win32/dark_theme.h"
-
 #include <algorithm>
 #include <string>
 
 #include "ui/win32/dark_paint.h"
+#include "ui/win32/dark_theme.h"
 
 namespace zo {
 namespace {
@@ -31,8 +30,8 @@ UniqueFont MenuFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        return UniqueFont(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
-                                        0, L"Tahoma"));
+        return UniqueFont(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                                        0, 0, L"Tahoma"));
     }
     return UniqueFont(::CreateFontIndirectW(&metrics.lfMenuFont));
 }
@@ -103,7 +102,8 @@ void DarkTheme::DrawMenuItem(const DRAWITEMSTRUCT& item) const noexcept {
     ::GetMenuItemInfoW(place->menu, place->position, TRUE, &info);
     if (info.fType & MFT_SEPARATOR) {
         FillSolid(dc, rect, palette_.menuBack);
-        RECT line{rect.left + 4, (rect.top + rect.bottom) / 2, rect.right - 4, (rect.top + rect.bottom) / 2 + 1};
+        RECT line{rect.left + 4, (rect.top + rect.bottom) / 2, rect.right - 4,
+                  (rect.top + rect.bottom) / 2 + 1};
         FillSolid(dc, line, palette_.menuSeparator);
         return;
     }
@@ -138,6 +138,5 @@ void DarkTheme::DrawMenuItem(const DRAWITEMSTRUCT& item) const noexcept {
         ::ExcludeClipRect(dc, rect.right - kMenuArrowWidth, rect.top, rect.right, rect.bottom);
     }
 }
-
 
 }  // namespace zo

@@ -1,9 +1,8 @@
 // What the settings file takes from the main window at its destruction, and the sizes its
 // defaults are computed from at creation.
-#include "ui/win32/main_window.h"
-
 #include "core/settings.h"
 #include "platform/profile.h"
+#include "ui/win32/main_window.h"
 
 namespace zo {
 

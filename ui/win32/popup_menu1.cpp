@@ -68,8 +68,8 @@ void PopupMenu1::Build(DarkTheme* theme) {
 }
 
 void PopupMenu1::Track(HWND owner, POINT screenPoint) const {
-    ::TrackPopupMenuEx(menu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y,
-                       owner, nullptr);
+    ::TrackPopupMenuEx(menu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenPoint.x,
+                       screenPoint.y, owner, nullptr);
 }
 
 void PopupMenu1::SetVexoexe1Caption(TextView caption) {

@@ -12,7 +12,7 @@ namespace zo {
 class DarkTheme;
 
 class PopupMenu1 {
-public:
+  public:
     // The command id of KORVA1, the one item with an action.
     static constexpr UINT kKorva1 = 201;
 
@@ -22,7 +22,7 @@ public:
     void Track(HWND owner, POINT screenPoint) const;
     void SetVexoexe1Caption(TextView caption);
 
-private:
+  private:
     UniqueMenu menu_;
     HMENU appFullName1_ = nullptr;  // owned by menu_
 };

@@ -22,7 +22,8 @@ void Shape1::Register(HINSTANCE instance) {
 
 void Shape1::Create(HWND parent, HINSTANCE instance, const RECT& place) {
     window_ = ::CreateWindowExW(0, kShape1Class, L"", WS_CHILD | WS_VISIBLE, place.left, place.top,
-                                place.right - place.left, place.bottom - place.top, parent, nullptr, instance, this);
+                                place.right - place.left, place.bottom - place.top, parent, nullptr, instance,
+                                this);
     if (!window_) throw LastError(u"CreateWindowExW");
 }
 
@@ -34,8 +35,9 @@ void Shape1::SetColour(std::uint32_t colour) noexcept {
 
 LRESULT CALLBACK Shape1::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        ::SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     }
     const auto* owner = reinterpret_cast<const Shape1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_PAINT && owner) {

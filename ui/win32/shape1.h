@@ -8,7 +8,7 @@
 namespace zo {
 
 class Shape1 {
-public:
+  public:
     // White until the first tick colours it.
     static constexpr std::uint32_t kColourBeforeFirstTick = 0xFFFFFF;
 
@@ -24,7 +24,7 @@ public:
     // Repaints only when the colour changes.
     void SetColour(std::uint32_t colour) noexcept;
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void Paint(HWND window) const noexcept;
 
