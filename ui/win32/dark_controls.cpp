@@ -1,4 +1,6 @@
 // The dark theme's drawing of check boxes and owner-drawn push buttons.
+#include <windows.h>
+// The subclassing calls build on the declarations above.
 #include <commctrl.h>
 
 #include "ui/win32/dark_paint.h"
