@@ -259,7 +259,21 @@ class Bench:
         return {"gdi": answer.get("gdi"), "user": answer.get("user"),
                 "errors": (answer.get("gdi_error"), answer.get("user_error"))}
 
+    def park_pointer(self) -> None:
+        """Moves the pointer, with a motion the desktop sees, onto a point of the desktop that no
+        window covers: resting on a button with visual styles it makes Wine poll that window."""
+        width, height = (int(v) for v in harness.DESKTOP_SIZE.split("x"))
+        covered = [w["rect"] for w in self.s.probe("windows") if w["visible"]]
+        for x, y in ((width - 3, height - 3), (3, height - 3), (width - 3, height // 2), (3, height // 2)):
+            if not any(left <= x < right and top <= y < bottom for left, top, right, bottom in covered):
+                env = dict(os.environ, DISPLAY=self.display())
+                for at in ((x - 1, y), (x, y)):
+                    subprocess.run(["xdotool", "mousemove", str(at[0]), str(at[1])], env=env, check=True, timeout=10)
+                return
+        raise Fatal("no free point of the desktop to park the pointer on")
+
     def measure(self, label: str, program: harness.Program | None, window_class: str | None) -> dict:
+        self.park_pointer()
         time.sleep(SETTLE_SECONDS)
         before = self.objects(window_class) if window_class else None
         server = CpuMeter(self.server_pid)
