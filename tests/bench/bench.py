@@ -723,11 +723,16 @@ def report(results: dict, options: argparse.Namespace, command: str, started: da
              "the host in front it finds the host first. In each condition three phases run one after the other: "
              "nothing extra (background), the floor program alone, ZO24_RAZ.exe alone.",
              "",
-             "- The floor (`tests/bench/floor.cpp`) is a bare always-on-top window whose 100 ms timer makes only "
-             "the calls an idle tick needs: one EnumWindows with one title read per window (class name for a "
-             "window whose title passes), GetForegroundWindow, the key-state reads when the host is in front, "
-             "ImmGetDefaultIMEWnd and the open-status query; it sets its timer again at the end of each tick, as "
-             "the program does, so that both tick equally often when a tick is slow.",
+             "- The floor (`tests/bench/floor.cpp`) has what the program is required to have, in the plain "
+             "system look: the program's manifest (common controls 6), COM initialised, the always-on-top main "
+             "window at the program's place with its nine controls in Tahoma 11 and 12, the popup menu, and the "
+             "hidden list window with its list box in Tahoma 15. Its 100 ms timer makes only the calls an idle "
+             "tick needs: one EnumWindows with one title read per window (class name for a window whose title "
+             "passes), GetForegroundWindow, one keyboard snapshot (GetKeyState, GetKeyboardState) when the host "
+             "is in front, ImmGetDefaultIMEWnd and the open-status query; it sets its timer again at the end of "
+             "each tick, as the program does, so that both tick equally often when a tick is slow.",
+             "- Before each phase the pointer is parked on a point of the desktop no window covers: resting on "
+             "a button it would make Wine poll that window for hover tracking.",
              "- ZO24_RAZ.exe runs with Shift, Ctrl and IME ticked (the IME guard runs on every tick), auto-close "
              "off, version 2020.",
              "- Process CPU: the Linux process that runs the Windows program. `schedstat` is the sum of "
