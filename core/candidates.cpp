@@ -31,9 +31,10 @@ CandidateList BuildCandidateList(const std::vector<Text>& namesInHostOrder, Text
     return list;
 }
 
-std::optional<std::size_t> FindChosenDocument(const std::vector<Text>& namesInHostOrder, TextView chosen) {
-    for (std::size_t i = 0; i < namesInHostOrder.size(); ++i) {
-        if (namesInHostOrder[i] == chosen) return i;
+std::optional<std::int32_t> FindChosenDocument(std::int32_t count, const DrawingNameAt& nameAt,
+                                               TextView chosen) {
+    for (std::int32_t index = 0; index < count; ++index) {
+        if (nameAt(index) == chosen) return index;
     }
     return std::nullopt;
 }
@@ -46,6 +47,7 @@ int CandidateListRule(ListEvent event) noexcept {
             return kModalAccept;
         case ListEvent::KeyEscape:
         case ListEvent::ActivationChanged:
+        case ListEvent::Close:
         case ListEvent::Terminating:
             return kModalCancel;
         case ListEvent::OtherKey:
@@ -55,6 +57,21 @@ int CandidateListRule(ListEvent event) noexcept {
             return kModalNone;
     }
     return kModalNone;
+}
+
+ListEvent KeyDownEvent(std::uint16_t virtualKey) noexcept {
+    if (virtualKey == kVirtualKeyReturn) return ListEvent::KeyEnter;
+    if (virtualKey == kVirtualKeyEscape) return ListEvent::KeyEscape;
+    return ListEvent::OtherKey;
+}
+
+std::optional<std::size_t> TypeSearch::OnCharacter(char16_t ch, std::uint64_t nowMs,
+                                                   const std::vector<Text>& rows,
+                                                   const TextCompare& compareNoCase) {
+    constexpr char16_t kBackspace = 8;
+    if (ch == kBackspace) return OnKey(ch, true, nowMs, rows, compareNoCase);
+    if (ch < u' ') return std::nullopt;
+    return OnKey(ch, false, nowMs, rows, compareNoCase);
 }
 
 std::optional<std::size_t> TypeSearch::OnKey(char16_t ch, bool backspace, std::uint64_t nowMs,

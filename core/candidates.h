@@ -25,9 +25,14 @@ struct CandidateList {
 [[nodiscard]] CandidateList BuildCandidateList(const std::vector<Text>& namesInHostOrder,
                                                TextView activeName, const TextCompare& compareNoCase);
 
-// Index of the first drawing whose name equals `chosen` exactly.
-[[nodiscard]] std::optional<std::size_t> FindChosenDocument(const std::vector<Text>& namesInHostOrder,
-                                                            TextView chosen);
+// The name of the drawing at an index of the host's collection, read afresh for each call.
+using DrawingNameAt = std::function<Text(std::int32_t index)>;
+
+// Index of the first drawing whose name equals `chosen` exactly, visiting the indexes from 0 to
+// count - 1 in rising order, one name read per index visited, and stopping at the first match.
+// The caller's reader may keep the drawing it read last: when a match is found, that is the one.
+[[nodiscard]] std::optional<std::int32_t> FindChosenDocument(std::int32_t count, const DrawingNameAt& nameAt,
+                                                             TextView chosen);
 
 inline constexpr int kModalNone = 0;
 inline constexpr int kModalAccept = 1;
@@ -39,6 +44,7 @@ enum class ListEvent {
     KeyEnter,
     KeyEscape,
     ActivationChanged,
+    Close,  // the window's close operation
     Terminating,
     OtherKey,
     Wheel,
@@ -48,6 +54,12 @@ enum class ListEvent {
 
 // The modal result an event of the open candidate list sets; kModalNone for events that set none.
 [[nodiscard]] int CandidateListRule(ListEvent event) noexcept;
+
+inline constexpr std::uint16_t kVirtualKeyReturn = 13;
+inline constexpr std::uint16_t kVirtualKeyEscape = 27;
+
+// The event a key down in the list is, by its 16-bit virtual-key code.
+[[nodiscard]] ListEvent KeyDownEvent(std::uint16_t virtualKey) noexcept;
 
 // The list's typed search: keys within 500 ms of each other build one search text.
 class TypeSearch {
@@ -59,6 +71,13 @@ public:
     [[nodiscard]] std::optional<std::size_t> OnKey(char16_t ch, bool backspace, std::uint64_t nowMs,
                                                    const std::vector<Text>& rows,
                                                    const TextCompare& compareNoCase);
+
+    // A character the list received: Backspace (8) is the Backspace key; other control characters
+    // (Enter and Escape among them, which the key-down handler decides) are no typed text and
+    // leave the search, its clock included, as it was.
+    [[nodiscard]] std::optional<std::size_t> OnCharacter(char16_t ch, std::uint64_t nowMs,
+                                                         const std::vector<Text>& rows,
+                                                         const TextCompare& compareNoCase);
 
     [[nodiscard]] const Text& text() const noexcept { return text_; }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/error.h"
+#include "core/placement.h"
 
 namespace zo {
 
@@ -87,11 +88,6 @@ Text ReadText(ProfileStore& store, TextView key, TextView defaultText) {
     return value;
 }
 
-std::int32_t Centred(std::int32_t screen, std::int32_t window) noexcept {
-    // Widened so extreme sizes cannot overflow; C++ division truncates toward zero (-99 / 2 == -49).
-    return static_cast<std::int32_t>((static_cast<std::int64_t>(screen) - window) / 2);
-}
-
 }  // namespace
 
 Text SettingsFileName(TextView executablePath) {
@@ -140,16 +136,25 @@ Text IntegerText(std::int32_t value) {
     return Text{buffer.data() + at, buffer.size() - at};
 }
 
-RunSettings LoadSettings(ProfileStore& store, const ScreenAndWindowSize& sizes) {
+RunSettings LoadSettings(ProfileStore& store, const ScreenAndWindowSize& sizes,
+                         const SettingsKeyRead& applyKey) {
     RunSettings settings;
-    settings.left = ReadInteger(store, kKeyLeft, Centred(sizes.screenWidth, sizes.windowWidth));
-    settings.top = ReadInteger(store, kKeyTop, Centred(sizes.screenHeight, sizes.windowHeight));
-    settings.appFullName = ReadText(store, kKeyAppFullName, u"");
-    settings.version = ReadText(store, kKeyVersion, kDefaultVersion);
-    settings.shift = ReadBoolean(store, kKeyShift);
-    settings.ctrl = ReadBoolean(store, kKeyCtrl);
-    settings.ime = ReadBoolean(store, kKeyIme);
-    settings.off = ReadBoolean(store, kKeyOff);
+    const auto read = [&](SettingsKey key, auto readValue) {
+        readValue();
+        if (applyKey) applyKey(key, settings);
+    };
+    read(SettingsKey::Left, [&] {
+        settings.left = ReadInteger(store, kKeyLeft, CentredEdge(sizes.screenWidth, sizes.windowWidth));
+    });
+    read(SettingsKey::Top, [&] {
+        settings.top = ReadInteger(store, kKeyTop, CentredEdge(sizes.screenHeight, sizes.windowHeight));
+    });
+    read(SettingsKey::AppFullName, [&] { settings.appFullName = ReadText(store, kKeyAppFullName, u""); });
+    read(SettingsKey::Version, [&] { settings.version = ReadText(store, kKeyVersion, kDefaultVersion); });
+    read(SettingsKey::Shift, [&] { settings.shift = ReadBoolean(store, kKeyShift); });
+    read(SettingsKey::Ctrl, [&] { settings.ctrl = ReadBoolean(store, kKeyCtrl); });
+    read(SettingsKey::Ime, [&] { settings.ime = ReadBoolean(store, kKeyIme); });
+    read(SettingsKey::Off, [&] { settings.off = ReadBoolean(store, kKeyOff); });
     return settings;
 }
 

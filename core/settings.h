@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "core/text.h"
@@ -51,8 +52,16 @@ struct ScreenAndWindowSize {
     std::int32_t windowHeight = 0;
 };
 
-// Reads the eight keys in order; never fails.
-[[nodiscard]] RunSettings LoadSettings(ProfileStore& store, const ScreenAndWindowSize& sizes);
+// The eight keys, in the order they are read and written.
+enum class SettingsKey { Left, Top, AppFullName, Version, Shift, Ctrl, Ime, Off };
+
+// Called once a key has been read, with that key and the values read so far, so that the caller
+// applies the key's value before the next key is read.
+using SettingsKeyRead = std::function<void(SettingsKey key, const RunSettings& readSoFar)>;
+
+// Reads the eight keys in order; never fails (an `applyKey` that throws ends the reading).
+RunSettings LoadSettings(ProfileStore& store, const ScreenAndWindowSize& sizes,
+                         const SettingsKeyRead& applyKey = nullptr);
 
 // Writes the eight keys in order; stops at the first failed write and throws Error with
 // "<path> に書き込めません". Keys written before it stay written.

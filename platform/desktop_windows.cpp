@@ -10,14 +10,15 @@ namespace zo {
 namespace {
 
 struct EnumState {
-    const std::function<bool(WindowHandle)>* visit;
+    EnumWindowsProc proc;
+    std::intptr_t parameter;
     std::exception_ptr failure;
 };
 
 BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM context) noexcept {
     auto& state = *reinterpret_cast<EnumState*>(context);
     try {
-        return (*state.visit)(FromHwnd(window)) ? TRUE : FALSE;
+        return state.proc(FromHwnd(window), state.parameter) != 0 ? TRUE : FALSE;
     } catch (...) {
         // The enumeration is a system frame: carry the failure across it and rethrow outside.
         state.failure = std::current_exception();
@@ -27,8 +28,8 @@ BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM context) noexcept {
 
 }  // namespace
 
-void Win32WindowSource::ForEachTopLevelWindow(const std::function<bool(WindowHandle)>& visit) {
-    EnumState state{&visit, nullptr};
+void Win32WindowSource::EnumWindows(EnumWindowsProc proc, std::intptr_t parameter) {
+    EnumState state{proc, parameter, nullptr};
     ::EnumWindows(VisitTopLevelWindow, reinterpret_cast<LPARAM>(&state));
     if (state.failure) std::rethrow_exception(state.failure);
 }

@@ -15,7 +15,7 @@ namespace zo {
 
 class Win32WindowSource final : public WindowSource {
 public:
-    void ForEachTopLevelWindow(const std::function<bool(WindowHandle)>& visit) override;
+    void EnumWindows(EnumWindowsProc proc, std::intptr_t parameter) override;
     [[nodiscard]] Text ReadTitle(WindowHandle window) override;
     [[nodiscard]] std::optional<Text> ReadClassName(WindowHandle window) override;
 };

@@ -1,4 +1,5 @@
 #include <limits>
+#include <vector>
 
 #include "core/candidates.h"
 #include "core/error.h"
@@ -64,12 +65,14 @@ void Button4Click(Ports& ports) {
         list.Clear();
         // Read once: both loops use the same count even if drawings open or close meanwhile.
         const std::int32_t count = ReadCount(*documents);
+        std::vector<Text> names;
         for (std::int32_t index = 0; index < count; ++index) {
             const HostObjectPtr document = documents->GetItem(index);
-            list.AddRow(document->GetText(u"Name"));
+            names.push_back(document->GetText(u"Name"));
         }
-        list.SwitchToSorted();
-        list.Select(list.FindRowIgnoringCase(activeName));
+        const CandidateList candidates = BuildCandidateList(names, activeName, ports.compareForUser);
+        list.SetRows(candidates.rows);
+        list.Select(candidates.preselected);
 
         // The main window is topmost too; it leaves the band so that it cannot cover the list.
         desktop.SetTopmost(main.Handle(), false);
@@ -81,14 +84,14 @@ void Button4Click(Ports& ports) {
             if (const std::optional<std::size_t> row = list.SelectedRow()) {
                 const Text chosen = list.RowText(*row);
                 // Items are read afresh: the host's collection may have changed while the list
-                // was open, and equal names activate the first in the host's order.
-                for (std::int32_t index = 0; index < count; ++index) {
-                    const HostObjectPtr document = documents->GetItem(index);
-                    if (document->GetText(u"Name") == chosen) {
-                        document->CallMethod(u"Activate");
-                        break;
-                    }
-                }
+                // was open, and equal names activate the first in the host's order. The search
+                // stops at the match, so the drawing read last is the one to activate.
+                HostObjectPtr visited;
+                const auto readName = [&](std::int32_t index) {
+                    visited = documents->GetItem(index);
+                    return visited->GetText(u"Name");
+                };
+                if (FindChosenDocument(count, readName, chosen)) visited->CallMethod(u"Activate");
             }
         }
 

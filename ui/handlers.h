@@ -12,14 +12,25 @@ namespace zo {
 // state.versionText; sets state.hostWindowHandle and state.hostWindowTitle.
 WindowHandle FindHostWindow(Ports& ports);
 
+// One window of FindHostWindow's enumeration; `parameter` is the Ports of the search. Returns
+// non-zero (-1) to let the enumeration go on, zero on the match, which stops it.
+std::int32_t HostWindowEnumProc(WindowHandle window, std::intptr_t parameter);
+
+// FindHostWindow, and the window found, if any, to the front.
+void HandForegroundToHost(Ports& ports);
+
 // The version box's change handler: VersionText follows the box.
 void Edit2Change(Ports& ports);
 
-// CheckBox1Click .. CheckBox4Click: hand the foreground back to the host.
-void ToggleClick(Ports& ports);
+// The toggles' click handlers, one body: hand the foreground back to the host.
+void CheckBox1Click(Ports& ports);
+void CheckBox2Click(Ports& ports);
+void CheckBox3Click(Ports& ports);
+void CheckBox4Click(Ports& ports);
 
-// FormCreate: clears the tap flags, applies the stored settings, copies the version box to
-// VersionText, looks for the host once and starts the registered executable when it is absent.
+// FormCreate: clears the tap flags, applies the stored settings key by key, copies the version
+// box to VersionText, looks for the host once and starts the registered executable when it is
+// absent.
 void FormCreate(Ports& ports, ProfileStore& store, const ScreenAndWindowSize& sizes);
 
 // One 100 ms tick of the monitor cycle.

@@ -15,7 +15,7 @@ void Button1Click(Ports& ports) {
         try {
             application = ports.automation.Attach(state.hostProgId);
             state.appFullName = application->GetText(u"FullName");
-            main.SetRegisteredPathCaption(state.appFullName);
+            main.SetVexoexe1Caption(state.appFullName);
             main.ShowInformation(RegisteredMessage(state.appFullName));
         } catch (...) {
             // A host that goes away or refuses mid-way leaves the path as far as it got; the
@@ -25,8 +25,7 @@ void Button1Click(Ports& ports) {
     }
 
     // After the message box, so that the host ends up in front of everything.
-    const WindowHandle host = FindHostWindow(ports);
-    if (host != kNoWindow) ports.desktop.SetForegroundWindow(host);
+    HandForegroundToHost(ports);
 }
 
 void KORVA1Click(Ports& ports) { Button1Click(ports); }

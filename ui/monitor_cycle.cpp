@@ -9,7 +9,7 @@ void Timer1Timer(Ports& ports) {
 
     // Off for the whole tick so that no tick starts while an automation call or a message to the
     // host's window waits. An error leaves before the last line, so the cycle stays stopped.
-    main.SetTimerEnabled(false);
+    main.SetTimer1Enabled(false);
 
     WindowHandle tickHandle = FindHostWindow(ports);
 
@@ -23,9 +23,9 @@ void Timer1Timer(Ports& ports) {
 
     if (tickHandle != kNoWindow) {
         state.diRed = true;
-        if (main.LampColor() != kLampFound) main.SetLampColor(kLampFound);
-    } else if (main.LampColor() != kLampMissing) {
-        main.SetLampColor(kLampMissing);
+        if (main.Shape1Color() != kLampFound) main.SetShape1Color(kLampFound);
+    } else if (main.Shape1Color() != kLampMissing) {
+        main.SetShape1Color(kLampMissing);
     }
 
     // Plain equality: with no host and no foreground window both are null and the assist runs.
@@ -34,7 +34,7 @@ void Timer1Timer(Ports& ports) {
     }
     RunImeGuard(ports, tickHandle);
 
-    main.SetTimerEnabled(true);
+    main.SetTimer1Enabled(true);
 }
 
 }  // namespace zo

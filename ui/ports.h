@@ -7,7 +7,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "core/candidates.h"
 #include "core/tap_rule.h"
 #include "core/text.h"
 
@@ -49,12 +51,16 @@ public:
 };
 
 // ---------------------------------------------------------------------------------------------
+// A callback of the top-level window enumeration: non-zero lets it go on, zero stops it.
+using EnumWindowsProc = std::int32_t (*)(WindowHandle window, std::intptr_t parameter);
+
 // The desktop's top-level windows, for host discovery.
 class WindowSource {
 public:
     virtual ~WindowSource() = default;
-    // Calls `visit` for each top-level window from the top of the Z order until it returns false.
-    virtual void ForEachTopLevelWindow(const std::function<bool(WindowHandle)>& visit) = 0;
+    // EnumWindows: calls `proc` with `parameter` for each top-level window from the top of the Z
+    // order until it returns zero.
+    virtual void EnumWindows(EnumWindowsProc proc, std::intptr_t parameter) = 0;
     // The title as read into 256 units with a count of 255; empty when none or unreadable.
     [[nodiscard]] virtual Text ReadTitle(WindowHandle window) = 0;
     // The class name read the same way; nullopt when it cannot be read.
@@ -112,19 +118,21 @@ public:
     [[nodiscard]] virtual WindowHandle Handle() = 0;
     [[nodiscard]] virtual Text Caption() = 0;
     virtual void SetCaption(TextView caption) = 0;
-    [[nodiscard]] virtual std::uint32_t LampColor() = 0;
-    virtual void SetLampColor(std::uint32_t color) = 0;
+    // Shape1, the lamp.
+    [[nodiscard]] virtual std::uint32_t Shape1Color() = 0;
+    virtual void SetShape1Color(std::uint32_t color) = 0;
     [[nodiscard]] virtual bool IsTicked(Toggle toggle) = 0;
     [[nodiscard]] virtual Text VersionBoxText() = 0;
-    virtual void SetTimerEnabled(bool enabled) = 0;
+    virtual void SetTimer1Enabled(bool enabled) = 0;
     // The same close as the user's: the program ends after the running handler returns.
     virtual void Close() = 0;
-    // The caption of the menu item that shows the registered path.
-    virtual void SetRegisteredPathCaption(TextView path) = 0;
-    // Used while the settings are applied at creation. A change of the version box's text runs
-    // Edit2Change, and a change of a toggle runs its click handler, exactly as a user's change
-    // would; setting the value a control already has runs nothing.
-    virtual void SetPosition(std::int32_t left, std::int32_t top) = 0;
+    // The caption of vexoexe1, PopupMenu1's item that shows the registered path.
+    virtual void SetVexoexe1Caption(TextView path) = 0;
+    // Used while the settings are applied at creation: the outer left and top edges.
+    virtual void SetLeft(std::int32_t left) = 0;
+    virtual void SetTop(std::int32_t top) = 0;
+    // Write a control's value and run no handler: whether its handler runs is decided by
+    // ChangeControlValue (ui/control_change.h), as for every change the program makes.
     virtual void SetVersionBoxText(TextView text) = 0;
     virtual void SetTicked(Toggle toggle, bool ticked) = 0;
     // The information message box; returns when the user has closed it.
@@ -137,10 +145,8 @@ public:
     virtual ~CandidateListView() = default;
     [[nodiscard]] virtual WindowHandle Handle() = 0;
     virtual void Clear() = 0;
-    virtual void AddRow(TextView text) = 0;
-    virtual void SwitchToSorted() = 0;
-    // First row equal to `text` without regard to letter case.
-    [[nodiscard]] virtual std::optional<std::size_t> FindRowIgnoringCase(TextView text) = 0;
+    // The rows to show, in the order given (BuildCandidateList's).
+    virtual void SetRows(const std::vector<Text>& rows) = 0;
     // Selects a row, or none; raises no click event.
     virtual void Select(std::optional<std::size_t> row) = 0;
     [[nodiscard]] virtual std::optional<std::size_t> SelectedRow() = 0;
@@ -171,6 +177,9 @@ struct Ports {
     HostAutomation& automation;
     WindowSource& windows;
     SharedState& state;
+    // The user's locale collation without regard to letter case: the list's order, its
+    // preselection and its typed search all compare with it.
+    const TextCompare& compareForUser;
 };
 
 }  // namespace zo

@@ -1,9 +1,9 @@
 #pragma once
 // The idle monitor tick that the cost floor makes and nothing more: one window enumeration with
 // one title read per window (the class name only for a window whose title passes the host rule,
-// and the enumeration stops there), the foreground window, the key-state sampling on ticks where
-// the host window is in front, and the input-method window lookup with its open-status query. Like
-// the program, the next tick comes a full interval after this one ended.
+// and the enumeration stops there), the foreground window, one snapshot of the keyboard on ticks
+// where the host window is in front, and the input-method window lookup with its open-status
+// query. Like the program, the next tick comes a full interval after this one ended.
 //
 // Shared by floor.exe and memory_steps.exe, so that both tick exactly alike.
 #include <windows.h>
@@ -37,19 +37,18 @@ inline BOOL CALLBACK VisitWindow(HWND window, LPARAM context) {
     return FALSE;
 }
 
-// Only the sample is taken; what a tap means is decided by pure logic that costs no platform call.
+// Only the sample is taken, as the program takes it: one GetKeyState, which brings this thread's
+// key state up to date, then the whole state at once. What a tap means is decided by pure logic
+// that costs no platform call.
 inline int SampleKeys() {
-    int down = 0;
-    for (int vk = 32; vk <= 192; ++vk) {
-        if (vk >= 160 && vk <= 166) continue;
-        if (GetKeyState(vk) & 0x8000) {
-            down = vk;
-            break;
-        }
-    }
-    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    return down + (ctrl ? 1000 : 0) + (shift ? 2000 : 0);
+    BYTE state[256] = {};
+    if (!GetKeyboardState(state)) return -1;
+    int down = 0;
+    for (int vk = 32; vk <= 192 && down == 0; ++vk) {
+        if ((vk < 160 || vk > 166) && (state[vk] & 0x80)) down = vk;
+    }
+    return down + ((state[VK_CONTROL] & 0x80) ? 1000 : 0) + (shift ? 2000 : 0);
 }
 
 inline volatile int g_keySample = 0;  // kept so that the optimiser cannot drop the reads

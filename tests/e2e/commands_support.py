@@ -16,6 +16,8 @@ HOST_TITLE = "KORVA 2020 (x64)"
 # Long enough for the program's 100 ms sampling to see the key down on at least two ticks.
 HOLD_SECONDS = 0.3
 VK_F8, VK_F9 = 119, 120
+VK_BACK, VK_TAB, VK_RETURN, VK_SHIFT, VK_ESCAPE, VK_DOWN = 8, 9, 13, 16, 27, 40
+SCREEN_WIDTH, SCREEN_HEIGHT = (int(v) for v in harness.DESKTOP_SIZE.split("x"))
 # Control ids of the main window, in creation order from 101.
 BUTTON1_ID, BUTTON2_ID, BUTTON4_ID = 101, 102, 108
 MENU_REGISTER_ID = 201  # the popup menu item that registers the running host
@@ -40,6 +42,26 @@ def tap(s: harness.Session, *keys: str, seconds: float = HOLD_SECONDS) -> None:
     time.sleep(seconds)
     for key in reversed(keys):
         xdotool(s, "keyup", key)
+
+
+def press(s: harness.Session, *steps: str | int) -> None:
+    """Keys into the system's input stream, as a keyboard types them: they go to the focused window
+    of the foreground thread. Steps as `probe keys` takes them: a virtual-key code taps that key,
+    "<vk>:down" and "<vk>:up" press and release it, "sleep:<ms>" waits. (Keys sent through the X
+    server instead go to the window that holds the X focus, which Wine's virtual desktop moves only
+    when the activated program's X connection asks for it with a current enough time stamp: a key
+    sent the moment a newly shown window is active can land in another program's window.)"""
+    s.probe("keys", *(str(step) for step in steps))
+
+
+def letter(ch: str) -> int:
+    """The virtual-key code of a letter key."""
+    return ord(ch.upper())
+
+
+def centred_on_screen(rect: list[int]) -> bool:
+    left, top, right, bottom = rect
+    return left == (SCREEN_WIDTH - (right - left)) // 2 and top == (SCREEN_HEIGHT - (bottom - top)) // 2
 
 
 def foreground_hwnd(s: harness.Session) -> int | None:

@@ -42,6 +42,12 @@ from pathlib import Path
 from typing import Any, Callable
 
 WINE_LOADER = "/usr/lib/wine/wine64"
+# Debian's Wine has no preloader to hold the low address space for it, so the kernel may place the
+# loader's heap (randomised within 1 GB above the loader at 0x7d000000) over 0x7ffe0000, where Wine
+# maps the shared user data: about one start in two hundred then ends at once with exit code 1
+# ("failed to map the shared user data: c0000018", hidden by WINEDEBUG=-all). Without address
+# randomisation the heap starts right after the loader, well below that address.
+WINE_COMMAND = ("setarch", "x86_64", "--addr-no-randomize", WINE_LOADER)
 APP_CLASS = "TKV24RUNForm"
 CAPTION_PREFIX = "\u25a0ZO24_RAZ - "
 HOST_CLASS = "Afx:400000:8"
@@ -210,7 +216,7 @@ class Wine:
         # Wine's helper processes, which inherit its output and would keep a pipe open forever.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             try:
-                proc = subprocess.run([WINE_LOADER, *args], env=self.env(), cwd=cwd, stdin=subprocess.DEVNULL,
+                proc = subprocess.run([*WINE_COMMAND, *args], env=self.env(), cwd=cwd, stdin=subprocess.DEVNULL,
                                       stdout=out, stderr=err, timeout=timeout)
             except subprocess.TimeoutExpired as e:
                 raise Fatal(f"wine64 {' '.join(args[:2])} did not finish within {timeout:.0f} s") from e
@@ -582,7 +588,7 @@ class Session:
 
     def start_program(self, name: str, exe: Path, args: list[str], folder: Path) -> subprocess.Popen:
         out = open(folder / f"{name}.out", "wb")
-        proc = subprocess.Popen([WINE_LOADER, str(exe), *args], env=self.wine.env(), cwd=folder,
+        proc = subprocess.Popen([*WINE_COMMAND, str(exe), *args], env=self.wine.env(), cwd=folder,
                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
                                 start_new_session=True)
         out.close()

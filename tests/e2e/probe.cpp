@@ -6,14 +6,23 @@
 //   probe windows                          all top-level windows, top of the Z order first
 //   probe find <class> [<title>]           one top-level window, or null
 //   probe foreground                       the foreground window, or null
+//   probe focus                            the active and the focused window of the foreground thread
 //   probe children <class>                 the direct child controls of that window, in Z order
-//   probe click <class> <selector>         BM_CLICK on a child control (posted: a handler may open a modal
-//   box) probe contextmenu <class> [<selector>] WM_CONTEXTMENU on the window or one of its controls probe
-//   msgbox                           the visible message box (#32770), or null probe msgbox-ok presses its OK
-//   button probe pixel <x> <y>                    a screen pixel as "#rrggbb" probe client-pixel <class> <x>
-//   <y>     a pixel of a window's client area as "#rrggbb" probe key <vk> down|up|tap             a synthetic
-//   key event into the system's input stream probe close <class>                    posts WM_CLOSE to every
-//   top-level window of that class probe front <class>                    SetForegroundWindow on that window
+//   probe click <class> <selector>         BM_CLICK on a child control (posted: a handler may open a
+//                                          modal box)
+//   probe contextmenu <class> [<selector>] WM_CONTEXTMENU on the window or one of its controls
+//   probe msgbox                           the visible message box (#32770), or null
+//   probe msgbox-ok                        presses its OK button
+//   probe pixel <x> <y>                    a screen pixel as "#rrggbb"
+//   probe client-pixel <class> <x> <y>     a pixel of a window's client area as "#rrggbb"
+//   probe key <vk> down|up|tap             a synthetic key event into the system's input stream
+//   probe keys <step>...                   several, in order: "<vk>" taps, "<vk>:down" and "<vk>:up"
+//                                          press and release, "sleep:<ms>" waits
+//   probe close <class>                    posts WM_CLOSE to every top-level window of that class
+//   probe minimize <class>                 minimises that window as the shell's "show desktop" does
+//   probe endsession <class>               log-off: WM_QUERYENDSESSION, then WM_ENDSESSION with its
+//                                          answer; prints the answer
+//   probe front <class>                    SetForegroundWindow on that window
 //   probe settext <class> <selector> <text> WM_SETTEXT on a child control (its change handler runs)
 //   probe watch <class> <ms>               prints "ready", then every change of that window's title or
 //                                          visibility for <ms> milliseconds, one JSON line each
@@ -180,6 +189,30 @@ std::string WindowJson(HWND window) {
         .Add("topmost", Json((exstyle & WS_EX_TOPMOST) != 0))
         .Add("pid", Json(static_cast<unsigned long>(pid)))
         .Add("foreground", Json(GetForegroundWindow() == window))
+        .Done();
+}
+
+// The keyboard focus of the foreground window's thread, which may be another process's: the
+// window that receives the keys typed now.
+std::string FocusJson() {
+    const HWND front = GetForegroundWindow();
+    if (!front) return "null";
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(front, nullptr), &info)) return "null";
+    const auto describe = [](HWND window) {
+        if (!window) return std::string("null");
+        return Object()
+            .Add("hwnd", Json(window))
+            .Add("class", Json(ClassOf(window)))
+            .Add("id", Json(GetDlgCtrlID(window)))
+            .Add("text", Json(TextOf(window)))
+            .Done();
+    };
+    return Object()
+        .Add("active", describe(info.hwndActive))
+        .Add("focus", describe(info.hwndFocus))
+        .Add("capture", describe(info.hwndCapture))
         .Done();
 }
 
@@ -409,6 +442,7 @@ std::string Run(const std::vector<std::wstring>& args) {
         return WindowJson(FindWindowW(args[1].c_str(), args.size() > 2 ? args[2].c_str() : nullptr));
     }
     if (query == L"foreground") return WindowJson(GetForegroundWindow());
+    if (query == L"focus") return FocusJson();
     if (query == L"children") {
         need(2);
         return ChildrenJson(FindTop(args[1]));
@@ -451,6 +485,41 @@ std::string Run(const std::vector<std::wstring>& args) {
         if (args[2] == L"tap") Sleep(1);
         if (args[2] == L"up" || args[2] == L"tap") SendKey(vk, false);
         return Json(true);
+    }
+    if (query == L"keys") {
+        need(2);
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            const std::wstring& step = args[i];
+            const auto colon = step.find(L':');
+            const std::wstring head = step.substr(0, colon);
+            const std::wstring tail = colon == std::wstring::npos ? std::wstring() : step.substr(colon + 1);
+            if (head == L"sleep") {
+                Sleep(static_cast<DWORD>(Number(tail)));
+                continue;
+            }
+            const auto vk = static_cast<BYTE>(Number(head));
+            if (tail.empty() || tail == L"down") SendKey(vk, true);
+            if (tail.empty()) Sleep(1);
+            if (tail.empty() || tail == L"up") SendKey(vk, false);
+        }
+        return Json(true);
+    }
+    if (query == L"minimize") {
+        need(2);
+        return Json(ShowWindowAsync(FindTop(args[1]), SW_MINIMIZE) != FALSE);
+    }
+    if (query == L"endsession") {
+        need(2);
+        const HWND window = FindTop(args[1]);
+        DWORD_PTR agreed = 0;
+        if (!SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                 kSendTimeoutMs, &agreed))
+            return "null";
+        // The process may end inside this call: its answer does not matter.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, WM_ENDSESSION, agreed ? TRUE : FALSE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                            kSendTimeoutMs, &ignored);
+        return Json(agreed != 0);
     }
     if (query == L"close") {
         need(2);

@@ -6,8 +6,9 @@ import shutil
 
 import harness
 from commands_support import (BUTTON1_ID, BUTTON2_ID, HOST_TITLE, MENU_REGISTER_ID, NO_AUTO_CLOSE, LogMark,
-                              app_in_front, check_refs_return, click_control, close_message_box, foreground_hwnd,
-                              no_message_box_for, settings_values, wait_message_box)
+                              app_in_front, centred_on_screen, check_refs_return, click_control, close_message_box,
+                              foreground_hwnd, message_box_frame, no_message_box_for, settings_values,
+                              wait_message_box)
 from harness import APP_CLASS, LAMP_GREEN, LAMP_GREY, windows_path
 
 REGISTERED_TAIL = "\nを登録しました．"
@@ -23,6 +24,9 @@ def check_information_box(s: harness.Session, expected_text: str, what: str) -> 
     s.check_equal(box["title"], "Zo24_raz", f"{what}: message title")
     s.check(not box["icon"], f"{what}: the message has no icon")
     s.check_equal([b["id"] for b in box["buttons"]], [1], f"{what}: the message has only an OK button")
+    frame = message_box_frame(s)
+    s.check(frame is not None and centred_on_screen(frame), f"{what}: the message is centred on the screen",
+            f"frame {frame}")
     return True
 
 

@@ -228,13 +228,17 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, 
     return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
                                EXCEPINFO* exception, UINT* argError) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (id < 1 || static_cast<std::size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
-    if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
     const std::wstring& member = members_[static_cast<std::size_t>(id - 1)];
     model_.log({L"call", member});
+    DISPPARAMS noArguments{};
+    if (const auto refusal = WrongShape(member, locale, flags, params != nullptr ? *params : noArguments)) {
+        model_.log({L"refused", member, refusal->second});
+        return refusal->first;
+    }
     if (model_.dyingMember && SameName(*model_.dyingMember, member.c_str())) {
         // No reply, no clean-up: the caller must meet the call dying in flight.
         TerminateProcess(GetCurrentProcess(), kDyingExitCode);
@@ -262,6 +266,24 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPAR
         exception->bstrDescription = SysAllocStringLen(failure.data(), static_cast<UINT>(failure.size()));
     }
     return hr;
+}
+
+std::optional<std::pair<HRESULT, std::wstring>> DispatchObject::WrongShape(const std::wstring& member, LCID locale,
+                                                                           WORD flags,
+                                                                           const DISPPARAMS& params) const {
+    // Activate is a method without a value; every other member returns one and is read as a
+    // property that may be a method.
+    const WORD expected = member == L"Activate" ? DISPATCH_METHOD : DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+    if (flags != expected) {
+        return std::make_pair(DISP_E_MEMBERNOTFOUND, L"flags " + std::to_wstring(flags) + L", expected " +
+                                                         std::to_wstring(expected));
+    }
+    if (locale != 0) return std::make_pair(DISP_E_UNKNOWNLCID, L"locale " + std::to_wstring(locale));
+    if (member == L"Item" && (params.cArgs != 1 || params.rgvarg[0].vt != VT_I4)) {
+        const std::wstring type = params.cArgs == 1 ? std::to_wstring(params.rgvarg[0].vt) : L"none";
+        return std::make_pair(DISP_E_TYPEMISMATCH, L"argument type " + type + L", expected VT_I4");
+    }
+    return std::nullopt;
 }
 
 DispatchObject* CreateApplication(HostModel& model) { return new ApplicationObject(model); }

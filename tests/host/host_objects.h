@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace test_host {
@@ -75,6 +76,12 @@ class DispatchObject : public IDispatch {
     HostModel& model_;
 
   private:
+    // A call whose shape a real server of this kind would not take: the reason, logged as a
+    // `refused` event, and the code to answer with; nothing otherwise.
+    [[nodiscard]] std::optional<std::pair<HRESULT, std::wstring>> WrongShape(const std::wstring& member, LCID locale,
+                                                                             WORD flags,
+                                                                             const DISPPARAMS& params) const;
+
     std::vector<std::wstring> members_;
     bool counted_;
     std::atomic<ULONG> references_{1};

@@ -58,13 +58,41 @@ TEST(BuildCandidateList, UsesTheCallersCollation) {
     EXPECT_EQ(list.preselected, 0u);
 }
 
-TEST(FindChosenDocument, ExactFirstMatch) {
+TEST(FindChosenDocument, ExactFirstMatchReadingEachVisitedNameOnce) {
     const std::vector<Text> names{u"Plan.dwg", u"plan.dwg", u"Plan.dwg"};
-    EXPECT_EQ(FindChosenDocument(names, u"Plan.dwg"), 0u);
-    EXPECT_EQ(FindChosenDocument(names, u"plan.dwg"), 1u);
-    EXPECT_EQ(FindChosenDocument(names, u"PLAN.DWG"), std::nullopt);
-    EXPECT_EQ(FindChosenDocument(names, u"Plan"), std::nullopt);
-    EXPECT_EQ(FindChosenDocument({}, u"Plan.dwg"), std::nullopt);
+    const struct {
+        TextView chosen;
+        std::optional<std::int32_t> index;
+        std::vector<std::int32_t> visited;
+    } cases[] = {
+        {u"Plan.dwg", 0, {0}},
+        {u"plan.dwg", 1, {0, 1}},
+        {u"PLAN.DWG", std::nullopt, {0, 1, 2}},
+        {u"Plan", std::nullopt, {0, 1, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.chosen));
+        std::vector<std::int32_t> visited;
+        const auto nameAt = [&](std::int32_t index) {
+            visited.push_back(index);
+            return names.at(static_cast<std::size_t>(index));
+        };
+        EXPECT_EQ(FindChosenDocument(static_cast<std::int32_t>(names.size()), nameAt, c.chosen), c.index);
+        EXPECT_EQ(visited, c.visited);
+    }
+}
+
+TEST(FindChosenDocument, NoDrawingsReadNothing) {
+    for (const std::int32_t count : {0, -1}) {
+        SCOPED_TRACE(count);
+        int reads = 0;
+        const auto nameAt = [&](std::int32_t) {
+            ++reads;
+            return Text(u"Plan.dwg");
+        };
+        EXPECT_EQ(FindChosenDocument(count, nameAt, u"Plan.dwg"), std::nullopt);
+        EXPECT_EQ(reads, 0);
+    }
 }
 
 TEST(CandidateListRule, ModalResultPerEvent) {
@@ -77,6 +105,7 @@ TEST(CandidateListRule, ModalResultPerEvent) {
         {ListEvent::KeyEnter, kModalAccept},
         {ListEvent::KeyEscape, kModalCancel},
         {ListEvent::ActivationChanged, kModalCancel},
+        {ListEvent::Close, kModalCancel},
         {ListEvent::Terminating, kModalCancel},
         {ListEvent::OtherKey, kModalNone},
         {ListEvent::Wheel, kModalNone},
@@ -86,6 +115,20 @@ TEST(CandidateListRule, ModalResultPerEvent) {
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.event));
         EXPECT_EQ(CandidateListRule(c.event), c.result);
+    }
+}
+
+TEST(KeyDownEvent, EnterAndEscapeAreTheirOwnEventsEveryOtherKeyIsOther) {
+    const struct {
+        std::uint16_t key;
+        ListEvent event;
+    } cases[] = {
+        {13, ListEvent::KeyEnter}, {27, ListEvent::KeyEscape}, {40, ListEvent::OtherKey},  // Down
+        {8, ListEvent::OtherKey},  {65, ListEvent::OtherKey},  {0x10D, ListEvent::OtherKey},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(KeyDownEvent(c.key), c.event);
     }
 }
 
@@ -137,6 +180,40 @@ TEST(TypeSearch, BuildsTextFromQuickKeys) {
             EXPECT_EQ(row, k.row);
         }
     }
+}
+
+TEST(TypeSearch, CharactersFromTheList) {
+    const std::vector<Text> rows{u"Apple", u"Banana"};
+    TypeSearch search;
+    EXPECT_EQ(search.OnCharacter(u'b', 1000, rows, CompareIgnoringCase), 1u);
+    // Enter and Escape arrive as characters too; they are keys, not search text, and keep the
+    // clock, so a letter right after them still extends the text.
+    EXPECT_EQ(search.OnCharacter(u'\r', 1100, rows, CompareIgnoringCase), std::nullopt);
+    EXPECT_EQ(search.OnCharacter(u'\x1B', 1200, rows, CompareIgnoringCase), std::nullopt);
+    EXPECT_EQ(search.text(), u"b");
+    EXPECT_EQ(search.OnCharacter(u'a', 1400, rows, CompareIgnoringCase), 1u);
+    EXPECT_EQ(search.text(), u"ba");
+    EXPECT_EQ(search.OnCharacter(u'\b', 1500, rows, CompareIgnoringCase), 1u);
+    EXPECT_EQ(search.text(), u"b");
+}
+
+TEST(TypeSearch, UsesTheCallersCollation) {
+    // The window passes the user's locale collation; the search must ask it, not fold by itself.
+    const std::vector<Text> rows{u"\u00C5sa", u"Asa"};
+    const TextCompare aRingIsA = [](TextView a, TextView b) {
+        Text x(a);
+        Text y(b);
+        for (Text* t : {&x, &y}) {
+            for (char16_t& unit : *t) {
+                if (unit == u'\u00C5' || unit == u'\u00E5') unit = u'a';
+            }
+        }
+        return CompareIgnoringCase(x, y);
+    };
+    TypeSearch search;
+    EXPECT_EQ(search.OnCharacter(u'a', 1000, rows, aRingIsA), 0u);
+    TypeSearch plain;
+    EXPECT_EQ(plain.OnCharacter(u'a', 1000, rows, CompareIgnoringCase), 1u);
 }
 
 TEST(TypeSearch, NoRows) {

@@ -155,6 +155,42 @@ TEST(LoadSettings, DefaultsWhenNothingIsStored) {
     EXPECT_EQ(store.reads, kKeyOrder);
 }
 
+// Each key reaches the caller before the next one is read, with its own value already in place.
+TEST(LoadSettings, HandsEachKeyOverBeforeReadingTheNext) {
+    MemoryStore store;
+    store.values[u"Left"] = u"-1200";
+    store.values[u"Version"] = u"2024";
+    store.values[u"IME"] = u"0";
+    std::vector<Text> events;
+    const auto applyKey = [&](SettingsKey key, const RunSettings& soFar) {
+        Text event = u"apply " + store.reads.back();
+        switch (key) {
+            case SettingsKey::Left:
+                event += u"=" + IntegerText(soFar.left);
+                break;
+            case SettingsKey::Version:
+                event += u"=" + soFar.version;
+                break;
+            case SettingsKey::Ime:
+                event += soFar.ime ? u"=1" : u"=0";
+                break;
+            default:
+                break;
+        }
+        events.push_back(event);
+        events.push_back(u"read " + IntegerText(static_cast<std::int32_t>(store.reads.size())));
+    };
+
+    const RunSettings s = LoadSettings(store, kScreen, applyKey);
+
+    EXPECT_EQ(events, (std::vector<Text>{u"apply Left=-1200", u"read 1", u"apply Top", u"read 2",
+                                         u"apply AppFullName", u"read 3", u"apply Version=2024", u"read 4",
+                                         u"apply Shift", u"read 5", u"apply Ctrl", u"read 6", u"apply IME=0",
+                                         u"read 7", u"apply OFF", u"read 8"}));
+    EXPECT_EQ(s.left, -1200);
+    EXPECT_FALSE(s.ime);
+}
+
 TEST(LoadSettings, CentredDefaultTruncatesTowardZero) {
     MemoryStore store;
     const RunSettings s = LoadSettings(store, {100, 50, 199, 51});

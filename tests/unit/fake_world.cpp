@@ -29,16 +29,6 @@ const char* ToggleName(Toggle toggle) {
     return "?";
 }
 
-char16_t FoldCase(char16_t ch) {
-    return ch >= u'a' && ch <= u'z' ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
-}
-
-bool EqualIgnoringCase(TextView a, TextView b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
-               return FoldCase(x) == FoldCase(y);
-           });
-}
-
 class FakeHostObject final : public HostObject {
   public:
     FakeHostObject(FakeWorld& world, HostScriptPtr script) : world_(world), script_(std::move(script)) {
@@ -140,15 +130,15 @@ void FakeMain::SetCaption(TextView text) {
     caption = Text(text);
 }
 
-void FakeMain::SetLampColor(std::uint32_t color) {
+void FakeMain::SetShape1Color(std::uint32_t color) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%06x", static_cast<unsigned>(color));
-    world_.Record(std::string("SetLampColor:") + buffer);
+    world_.Record(std::string("SetShape1Color:") + buffer);
     lamp = color;
 }
 
-void FakeMain::SetTimerEnabled(bool enabled) {
-    world_.Record(std::string("SetTimerEnabled:") + (enabled ? "1" : "0"));
+void FakeMain::SetTimer1Enabled(bool enabled) {
+    world_.Record(std::string("SetTimer1Enabled:") + (enabled ? "1" : "0"));
     timerEnabled = enabled;
 }
 
@@ -157,27 +147,21 @@ void FakeMain::Close() {
     closed = true;
 }
 
-void FakeMain::SetRegisteredPathCaption(TextView path) {
-    world_.Record("SetRegisteredPathCaption:" + U8(path));
-}
+void FakeMain::SetVexoexe1Caption(TextView path) { world_.Record("SetVexoexe1Caption:" + U8(path)); }
 
-void FakeMain::SetPosition(std::int32_t left, std::int32_t top) {
-    world_.Record("SetPosition:" + std::to_string(left) + "," + std::to_string(top));
-}
+void FakeMain::SetLeft(std::int32_t left) { world_.Record("SetLeft:" + std::to_string(left)); }
 
-// Like the real controls, a change of value runs the control's handler; the same value does not.
+void FakeMain::SetTop(std::int32_t top) { world_.Record("SetTop:" + std::to_string(top)); }
+
+// Only the value: which handler a change runs is the program's own rule, not the fake's.
 void FakeMain::SetVersionBoxText(TextView text) {
     world_.Record("SetVersionBoxText:" + U8(text));
-    if (versionBox == text) return;
     versionBox = Text(text);
-    Edit2Change(world_.ports);
 }
 
 void FakeMain::SetTicked(Toggle toggle, bool value) {
     world_.Record(std::string("SetTicked:") + ToggleName(toggle) + "," + (value ? "1" : "0"));
-    if (ticked.at(toggle) == value) return;
     ticked[toggle] = value;
-    ToggleClick(world_.ports);
 }
 
 void FakeMain::ShowInformation(TextView text) { world_.Record("ShowInformation:" + U8(text)); }
@@ -190,27 +174,11 @@ void FakeList::Clear() {
     selected.reset();
 }
 
-void FakeList::AddRow(TextView text) {
-    world_.Record("AddRow:" + U8(text));
-    rows.emplace_back(text);
-    if (sorted) SwitchToSorted();
-}
-
-void FakeList::SwitchToSorted() {
-    world_.Record("SwitchToSorted");
-    sorted = true;
-    std::stable_sort(rows.begin(), rows.end(), [](const Text& a, const Text& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                            [](char16_t x, char16_t y) { return FoldCase(x) < FoldCase(y); });
-    });
-}
-
-std::optional<std::size_t> FakeList::FindRowIgnoringCase(TextView text) {
-    world_.Record("FindRowIgnoringCase:" + U8(text));
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        if (EqualIgnoringCase(rows[row], text)) return row;
-    }
-    return std::nullopt;
+void FakeList::SetRows(const std::vector<Text>& newRows) {
+    std::string call = "SetRows:";
+    for (std::size_t row = 0; row < newRows.size(); ++row) call += (row == 0 ? "" : "|") + U8(newRows[row]);
+    world_.Record(call);
+    rows = newRows;
 }
 
 void FakeList::Select(std::optional<std::size_t> row) {
@@ -316,10 +284,10 @@ HostObjectPtr FakeAutomation::Attach(TextView progId) {
     return std::make_unique<FakeHostObject>(world_, application);
 }
 
-void FakeWindows::ForEachTopLevelWindow(const std::function<bool(WindowHandle)>& visit) {
+void FakeWindows::EnumWindows(EnumWindowsProc proc, std::intptr_t parameter) {
     world_.Record("EnumWindows");
     for (const FakeWindow& window : windows) {
-        if (!visit(window.handle)) return;
+        if (proc(window.handle, parameter) == 0) return;
     }
 }
 
@@ -340,6 +308,7 @@ std::optional<Text> FakeWindows::ReadClassName(WindowHandle window) {
 }
 
 Text FakeProfileStore::ReadString(TextView key, TextView defaultText) {
+    if (world_) world_->Record("ReadString:" + U8(key));
     const auto found = values.find(Text(key));
     return found == values.end() ? Text(defaultText) : found->second;
 }

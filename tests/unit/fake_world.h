@@ -65,14 +65,15 @@ class FakeMain final : public MainWindowView {
     WindowHandle Handle() override { return handle; }
     Text Caption() override { return caption; }
     void SetCaption(TextView text) override;
-    std::uint32_t LampColor() override { return lamp; }
-    void SetLampColor(std::uint32_t color) override;
+    std::uint32_t Shape1Color() override { return lamp; }
+    void SetShape1Color(std::uint32_t color) override;
     bool IsTicked(Toggle toggle) override { return ticked.at(toggle); }
     Text VersionBoxText() override { return versionBox; }
-    void SetTimerEnabled(bool enabled) override;
+    void SetTimer1Enabled(bool enabled) override;
     void Close() override;
-    void SetRegisteredPathCaption(TextView path) override;
-    void SetPosition(std::int32_t left, std::int32_t top) override;
+    void SetVexoexe1Caption(TextView path) override;
+    void SetLeft(std::int32_t left) override;
+    void SetTop(std::int32_t top) override;
     void SetVersionBoxText(TextView text) override;
     void SetTicked(Toggle toggle, bool value) override;
     void ShowInformation(TextView text) override;
@@ -86,16 +87,13 @@ class FakeList final : public CandidateListView {
     explicit FakeList(FakeWorld& world) : world_(world) {}
     WindowHandle handle = 0x2;
     std::vector<Text> rows;
-    bool sorted = false;
     std::optional<std::size_t> selected;
     // What the user does while the list is shown; returns the modal result. May throw.
     std::function<int(FakeList&)> onShowModal = [](FakeList&) { return 2; };
 
     WindowHandle Handle() override { return handle; }
     void Clear() override;
-    void AddRow(TextView text) override;
-    void SwitchToSorted() override;
-    std::optional<std::size_t> FindRowIgnoringCase(TextView text) override;
+    void SetRows(const std::vector<Text>& newRows) override;
     void Select(std::optional<std::size_t> row) override;
     std::optional<std::size_t> SelectedRow() override;
     Text RowText(std::size_t row) override;
@@ -174,7 +172,7 @@ class FakeWindows final : public WindowSource {
     explicit FakeWindows(FakeWorld& world) : world_(world) {}
     std::vector<FakeWindow> windows;
 
-    void ForEachTopLevelWindow(const std::function<bool(WindowHandle)>& visit) override;
+    void EnumWindows(EnumWindowsProc proc, std::intptr_t parameter) override;
     Text ReadTitle(WindowHandle window) override;
     std::optional<Text> ReadClassName(WindowHandle window) override;
 
@@ -184,10 +182,16 @@ class FakeWindows final : public WindowSource {
 
 class FakeProfileStore final : public ProfileStore {
   public:
+    FakeProfileStore() = default;
+    // Reads are recorded ("ReadString:Left") into that world's calls.
+    explicit FakeProfileStore(FakeWorld& recordReadsInto) : world_(&recordReadsInto) {}
     std::map<Text, Text> values;
     Text ReadString(TextView key, TextView defaultText) override;
     bool WriteString(TextView key, TextView value) override;
     Text Path() const override { return u"C:\\Tools\\ZO24_RAZ,ini"; }
+
+  private:
+    FakeWorld* world_ = nullptr;
 };
 
 // The host's main window as the default world shows it: handle 0x10, version 2020.
@@ -213,7 +217,9 @@ class FakeWorld {
     FakeAutomation automation{*this};
     FakeWindows windows{*this};
     SharedState state;
-    Ports ports{main, list, desktop, keyboard, ime, automation, windows, state};
+    // The native stand-in for the user's locale collation: letters folded, then unit order.
+    TextCompare compareForUser = CompareIgnoringCase;
+    Ports ports{main, list, desktop, keyboard, ime, automation, windows, state, compareForUser};
 
     void Record(std::string call) { calls.push_back(std::move(call)); }
     // The calls recorded since `from`, for tests that set the scene with a first handler run.

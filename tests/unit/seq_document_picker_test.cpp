@@ -47,15 +47,11 @@ TEST_F(DocumentPicker, FillsListPreselectsActiveAndActivatesChosenDrawing) {
                               "docs.GetInteger:Count",
                               "docs.GetItem:0",
                               "doc:b.GetText:Name",
-                              "AddRow:b",
                               "docs.GetItem:1",
                               "doc:A.GetText:Name",
-                              "AddRow:A",
                               "docs.GetItem:2",
                               "doc:c.GetText:Name",
-                              "AddRow:c",
-                              "SwitchToSorted",
-                              "FindRowIgnoringCase:B",
+                              "SetRows:A|b|c",
                               "Select:1",
                               "SetTopmost:0x1,0",
                               "SetTopmost:0x2,1",
@@ -134,12 +130,15 @@ TEST_F(DocumentPicker, ServerNotRunningDoesNothing) {
     EXPECT_EQ(w.calls, Calls{"IsRunning:Vexo.Application.20"});
 }
 
-// Whatever fails ends the command silently. Once the main window has left the topmost band it is
-// put back and the list taken out of it; only the host's coming forward is skipped.
-TEST(DocumentPickerFailure, EndsSilentlyAndRestoresZOrderOnceLowered) {
+// Whatever fails ends the command silently at the failing call: nothing after it runs. Once the
+// main window has left the topmost band it is put back and the list taken out of it; the host,
+// brought forward before the lists were filled, is not brought forward again.
+TEST(DocumentPickerFailure, EndsSilentlyAtTheFailingCallAndRestoresZOrderOnceLowered) {
     struct Case {
         const char* name;
         std::function<void(FakeWorld&)> arrange;
+        const char* failingCall;  // the command's last call before any clean-up
+        bool hostBroughtForward;  // step 6 ran before the failure
         bool loweredBeforeFailure;
     };
     auto failMember = [](const char* object, const char* member) {
@@ -150,28 +149,31 @@ TEST(DocumentPickerFailure, EndsSilentlyAndRestoresZOrderOnceLowered) {
         };
     };
     const Case cases[] = {
-        {"ProgID not registered", [](FakeWorld& w) { w.automation.registered = false; }, false},
-        {"attach", [](FakeWorld& w) { w.automation.attachFails = true; }, false},
-        {"HWND", failMember("app", "HWND"), false},
-        {"negative HWND", [](FakeWorld& w) { w.automation.application->integers["HWND"] = -5; }, false},
-        {"ActiveDocument", failMember("app", "ActiveDocument"), false},
-        {"active drawing's Name", failMember("ActiveDocument", "Name"), false},
-        {"Documents", failMember("app", "Documents"), false},
-        {"Count", failMember("Documents", "Count"), false},
+        {"ProgID not registered", [](FakeWorld& w) { w.automation.registered = false; },
+         "IsRunning:Vexo.Application.20", false, false},
+        {"attach", [](FakeWorld& w) { w.automation.attachFails = true; }, "Attach:Vexo.Application.20", false,
+         false},
+        {"HWND", failMember("app", "HWND"), "app.GetInteger:HWND", false, false},
+        {"negative HWND", [](FakeWorld& w) { w.automation.application->integers["HWND"] = -5; },
+         "app.GetInteger:HWND", false, false},
+        {"ActiveDocument", failMember("app", "ActiveDocument"), "app.GetObject:ActiveDocument", true, false},
+        {"active drawing's Name", failMember("ActiveDocument", "Name"), "active.GetText:Name", true, false},
+        {"Documents", failMember("app", "Documents"), "app.GetObject:Documents", true, false},
+        {"Count", failMember("Documents", "Count"), "docs.GetInteger:Count", true, false},
         {"Count beyond 32 bits",
          [](FakeWorld& w) {
              w.automation.application->objects.at("Documents")->integers["Count"] = 1LL << 32;
          },
-         false},
-        {"Item", failMember("Documents", "Item"), false},
+         "docs.GetInteger:Count", true, false},
+        {"Item", failMember("Documents", "Item"), "docs.GetItem:0", true, false},
         {"a drawing's Name while filling",
          [](FakeWorld& w) {
              w.automation.application->objects.at("Documents")->items[1]->failing.insert("Name");
          },
-         false},
+         "doc:b.GetText:Name", true, false},
         {"modal show",
          [](FakeWorld& w) { w.list.onShowModal = [](FakeList&) -> int { throw Error(u"list failed"); }; },
-         true},
+         "ShowModal", true, true},
         {"drawing closed while the list was open",
          [](FakeWorld& w) {
              w.list.onShowModal = [&w](FakeList& list) {
@@ -180,13 +182,13 @@ TEST(DocumentPickerFailure, EndsSilentlyAndRestoresZOrderOnceLowered) {
                  return kModalAccept;
              };
          },
-         true},
+         "docs.GetItem:2", true, true},
         {"Activate",
          [](FakeWorld& w) {
              w.automation.application->objects.at("Documents")->items[0]->failing.insert("Activate");
              w.list.onShowModal = UserPicks(0, kModalAccept);
          },
-         true},
+         "doc:a.CallMethod:Activate", true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,16 +198,15 @@ TEST(DocumentPickerFailure, EndsSilentlyAndRestoresZOrderOnceLowered) {
 
         EXPECT_NO_THROW(Button4Click(w.ports));
 
-        EXPECT_EQ(w.Called("SetTopmost:0x1,0"), c.loweredBeforeFailure);
+        Calls expectedEnd{c.failingCall};
         if (c.loweredBeforeFailure) {
-            ASSERT_GE(w.calls.size(), 2u);
-            EXPECT_EQ(Calls(w.calls.end() - 2, w.calls.end()),
-                      (Calls{"SetTopmost:0x2,0", "SetTopmost:0x1,1"}));
-        } else {
-            EXPECT_FALSE(w.Called("SetTopmost:0x1,1"));
+            expectedEnd.insert(expectedEnd.end(), {"SetTopmost:0x2,0", "SetTopmost:0x1,1"});
         }
-        const auto modal = std::find(w.calls.begin(), w.calls.end(), "ShowModal");
-        EXPECT_EQ(std::find(modal, w.calls.end(), "SetForegroundWindow:0x10"), w.calls.end());
+        ASSERT_GE(w.calls.size(), expectedEnd.size());
+        EXPECT_EQ(w.CallsSince(w.calls.size() - expectedEnd.size()), expectedEnd);
+        EXPECT_EQ(w.Called("SetTopmost:0x1,0"), c.loweredBeforeFailure);
+        EXPECT_EQ(std::count(w.calls.begin(), w.calls.end(), "SetForegroundWindow:0x10"),
+                  c.hostBroughtForward ? 1 : 0);
         EXPECT_EQ(
             std::count_if(w.calls.begin(), w.calls.end(),
                           [](const std::string& call) { return call.rfind("ShowInformation", 0) == 0; }),

@@ -18,7 +18,7 @@ TEST(FormCreateSequence, DefaultsApplyWithoutRunningAnyHandler) {
 
     EXPECT_EQ(w.state.tapFlags, TapFlags{});
     EXPECT_EQ(w.state.versionText, u"2020");
-    EXPECT_EQ(w.calls, (Calls{"SetPosition:412,344", "SetRegisteredPathCaption:", "SetVersionBoxText:2020",
+    EXPECT_EQ(w.calls, (Calls{"SetLeft:412", "SetTop:344", "SetVexoexe1Caption:", "SetVersionBoxText:2020",
                               "SetTicked:Shift,1", "SetTicked:Ctrl,1", "SetTicked:Ime,1", "SetTicked:Off,1",
                               "EnumWindows", "FileExists:"}));
 }
@@ -33,7 +33,7 @@ TEST(FormCreateSequence, ToggleStoredOffLooksForHostBeforeVersionTextIsSet) {
 
     // The click handler's search runs with VersionText still empty and so finds nothing; only
     // the search after VersionText was copied finds the host.
-    EXPECT_EQ(w.calls, (Calls{"SetPosition:412,344", "SetRegisteredPathCaption:", "SetVersionBoxText:2020",
+    EXPECT_EQ(w.calls, (Calls{"SetLeft:412", "SetTop:344", "SetVexoexe1Caption:", "SetVersionBoxText:2020",
                               "SetTicked:Shift,0", "EnumWindows", "ReadTitle:0x10", "SetTicked:Ctrl,1",
                               "SetTicked:Ime,1", "SetTicked:Off,1", "EnumWindows", "ReadTitle:0x10",
                               "ReadClassName:0x10"}));
@@ -55,6 +55,41 @@ TEST(FormCreateSequence, StoredVersionReachesToggleHandlerThroughEdit2Change) {
     ASSERT_GE(w.calls.size(), expectedTail.size());
     EXPECT_EQ(w.CallsSince(w.calls.size() - expectedTail.size()), expectedTail);
     EXPECT_EQ(w.state.versionText, u"2024");
+}
+
+// Each value reaches its control, and its handler runs, before the next key is read.
+TEST(FormCreateSequence, ReadsAndAppliesKeyByKey) {
+    FakeWorld w;
+    FakeProfileStore store(w);
+    store.values[u"Version"] = u"2024";
+    store.values[u"Ctrl"] = u"0";
+    w.windows.windows = {HostMainWindow(0x10, u"KORVA 2024")};
+
+    FormCreate(w.ports, store, kSizes);
+
+    EXPECT_EQ(w.calls, (Calls{"ReadString:Left",
+                              "SetLeft:412",
+                              "ReadString:Top",
+                              "SetTop:344",
+                              "ReadString:AppFullName",
+                              "SetVexoexe1Caption:",
+                              "ReadString:Version",
+                              "SetVersionBoxText:2024",
+                              "ReadString:Shift",
+                              "SetTicked:Shift,1",
+                              "ReadString:Ctrl",
+                              "SetTicked:Ctrl,0",
+                              "EnumWindows",
+                              "ReadTitle:0x10",
+                              "ReadClassName:0x10",
+                              "SetForegroundWindow:0x10",
+                              "ReadString:IME",
+                              "SetTicked:Ime,1",
+                              "ReadString:OFF",
+                              "SetTicked:Off,1",
+                              "EnumWindows",
+                              "ReadTitle:0x10",
+                              "ReadClassName:0x10"}));
 }
 
 TEST(FormCreateSequence, LaunchesRegisteredFileOnlyWithoutHost) {
@@ -80,7 +115,7 @@ TEST(FormCreateSequence, LaunchesRegisteredFileOnlyWithoutHost) {
         FormCreate(w.ports, store, kSizes);
 
         EXPECT_EQ(w.state.appFullName, u"C:\\Vexo\\korva.exe");
-        EXPECT_TRUE(w.Called("SetRegisteredPathCaption:C:\\Vexo\\korva.exe"));
+        EXPECT_TRUE(w.Called("SetVexoexe1Caption:C:\\Vexo\\korva.exe"));
         EXPECT_EQ(w.Called("ShellOpen:0x1,C:\\Vexo\\korva.exe"), c.launched);
     }
 }

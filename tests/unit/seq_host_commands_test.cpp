@@ -30,7 +30,7 @@ TEST(RegisterSequence, StoresHostPathShowsItThenBringsHostForward) {
     Button1Click(w.ports);
 
     EXPECT_EQ(w.calls, Join({"IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
-                             "app.GetText:FullName", "SetRegisteredPathCaption:C:\\Vexo\\korva.exe",
+                             "app.GetText:FullName", "SetVexoexe1Caption:C:\\Vexo\\korva.exe",
                              "ShowInformation:C:\\Vexo\\korva.exe\nを登録しました．"},
                             Join(kFindHost, {"SetForegroundWindow:0x10"})));
     EXPECT_EQ(w.state.appFullName, u"C:\\Vexo\\korva.exe");

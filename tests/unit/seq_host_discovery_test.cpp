@@ -70,18 +70,44 @@ TEST(FindHostWindowSequence, FollowsVersionTextNotTheBoxUntilEdit2Change) {
     EXPECT_EQ(FindHostWindow(w.ports), 0x10u);
 }
 
-TEST(ToggleClickSequence, HandsForegroundBackOnlyToAFoundHost) {
+TEST(CheckBoxClickSequence, HandsForegroundBackOnlyToAFoundHost) {
+    const struct {
+        const char* name;
+        void (*click)(Ports&);
+    } handlers[] = {
+        {"CheckBox1Click", CheckBox1Click},
+        {"CheckBox2Click", CheckBox2Click},
+        {"CheckBox3Click", CheckBox3Click},
+        {"CheckBox4Click", CheckBox4Click},
+    };
+    for (const auto& h : handlers) {
+        SCOPED_TRACE(h.name);
+        FakeWorld w;
+        w.state.versionText = u"2020";
+        h.click(w.ports);
+        EXPECT_FALSE(w.Called("SetForegroundWindow:0x0"));
+        EXPECT_EQ(w.calls, (Calls{"EnumWindows"}));
+
+        w.windows.windows = {HostMainWindow()};
+        const std::size_t mark = w.calls.size();
+        h.click(w.ports);
+        EXPECT_EQ(w.CallsSince(mark),
+                  (Calls{"EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10", "SetForegroundWindow:0x10"}));
+    }
+}
+
+// The enumeration callback on its own: non-zero goes on, zero stops at the match.
+TEST(HostWindowEnumProc, GoesOnUntilTheMatchThenStops) {
     FakeWorld w;
     w.state.versionText = u"2020";
-    ToggleClick(w.ports);
-    EXPECT_FALSE(w.Called("SetForegroundWindow:0x0"));
-    EXPECT_EQ(w.calls, (Calls{"EnumWindows"}));
+    w.windows.windows = {{0x2, u"Notepad", Text(u"Notepad")}, HostMainWindow()};
+    const auto parameter = reinterpret_cast<std::intptr_t>(&w.ports);
 
-    w.windows.windows = {HostMainWindow()};
-    const std::size_t mark = w.calls.size();
-    ToggleClick(w.ports);
-    EXPECT_EQ(w.CallsSince(mark),
-              (Calls{"EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10", "SetForegroundWindow:0x10"}));
+    EXPECT_EQ(HostWindowEnumProc(0x2, parameter), -1);
+    EXPECT_EQ(w.state.hostWindowHandle, kNoWindow);
+    EXPECT_EQ(HostWindowEnumProc(kHostWindow, parameter), 0);
+    EXPECT_EQ(w.state.hostWindowHandle, kHostWindow);
+    EXPECT_EQ(w.state.hostWindowTitle, u"KORVA 2020 (x64) - [Drawing1.dwg]");
 }
 
 }  // namespace

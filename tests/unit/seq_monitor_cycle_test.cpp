@@ -40,11 +40,11 @@ TEST_F(MonitorCycle, OneTickRunsItsStepsInOrder) {
     Tick();
 
     EXPECT_EQ(w.calls,
-              (Calls{"SetTimerEnabled:0", "EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10",
-                     "SetCaption:■ZO24_RAZ - KORVA 2020 x6", "SetLampColor:00ff00", "GetForegroundWindow",
+              (Calls{"SetTimer1Enabled:0", "EnumWindows", "ReadTitle:0x10", "ReadClassName:0x10",
+                     "SetCaption:■ZO24_RAZ - KORVA 2020 x6", "SetShape1Color:00ff00", "GetForegroundWindow",
                      "DefaultImeWindow:0x10", "SendImeControl:0x500,5", "IsRunning:Vexo.Application.20",
                      "Attach:Vexo.Application.20", "app.GetInteger:HWND", "app.GetObject:GetAcadState",
-                     "state.GetBoolean:IsQuiescent", "SendImeControl:0x500,6", "SetTimerEnabled:1"}));
+                     "state.GetBoolean:IsQuiescent", "SendImeControl:0x500,6", "SetTimer1Enabled:1"}));
     EXPECT_TRUE(w.state.diRed);
     EXPECT_GT(w.keyboard.keyboardReads, 0) << "the gated tick samples the keys";
     EXPECT_EQ(w.liveHostObjects, 0);
@@ -56,13 +56,13 @@ TEST_F(MonitorCycle, SteadyStateWritesNeitherCaptionNorLamp) {
         if (!hostPresent) w.windows.windows.clear();
         w.main.ticked[Toggle::Off] = false;
         const std::size_t first = Tick();
-        EXPECT_TRUE(CalledSince(first, hostPresent ? "SetLampColor:00ff00" : "SetLampColor:808080"));
+        EXPECT_TRUE(CalledSince(first, hostPresent ? "SetShape1Color:00ff00" : "SetShape1Color:808080"));
         EXPECT_EQ(w.main.caption, hostPresent ? u"■ZO24_RAZ - KORVA 2020 x6" : u"■ZO24_RAZ - ");
 
         const std::size_t second = Tick();
         for (const std::string& call : w.CallsSince(second)) {
             EXPECT_EQ(call.rfind("SetCaption:", 0), std::string::npos) << call;
-            EXPECT_EQ(call.rfind("SetLampColor:", 0), std::string::npos) << call;
+            EXPECT_EQ(call.rfind("SetShape1Color:", 0), std::string::npos) << call;
         }
     }
 }
@@ -105,11 +105,11 @@ TEST_F(MonitorCycle, ClosingTickStillTurnsLampGreyAndRunsImeGuard) {
     const std::size_t mark = Tick();
 
     EXPECT_EQ(w.CallsSince(mark),
-              (Calls{"SetTimerEnabled:0", "EnumWindows", "SetCaption:■ZO24_RAZ - ", "Close",
-                     "SetLampColor:808080", "GetForegroundWindow", "DefaultImeWindow:0x0",
+              (Calls{"SetTimer1Enabled:0", "EnumWindows", "SetCaption:■ZO24_RAZ - ", "Close",
+                     "SetShape1Color:808080", "GetForegroundWindow", "DefaultImeWindow:0x0",
                      "SendImeControl:0x500,5", "IsRunning:Vexo.Application.20", "Attach:Vexo.Application.20",
                      "app.GetInteger:HWND", "app.GetObject:GetAcadState", "state.GetBoolean:IsQuiescent",
-                     "SendImeControl:0x500,6", "SetTimerEnabled:1"}));
+                     "SendImeControl:0x500,6", "SetTimer1Enabled:1"}));
 }
 
 TEST_F(MonitorCycle, TapAssistRunsOnlyWhenForegroundEqualsTickHandle) {

@@ -2,8 +2,7 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
+#include "core/placement.h"
 #include "platform/desktop_windows.h"
 #include "platform/fault_injection.h"
 #include "platform/system_error.h"
@@ -28,19 +27,9 @@ constexpr UINT_PTR kListSubclassId = 1;
 
 }  // namespace
 
-int CompareForUser(TextView a, TextView b) {
-    const std::wstring left = ToWide(a);
-    const std::wstring right = ToWide(b);
-    const int result =
-        ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE | LINGUISTIC_IGNORECASE, left.c_str(),
-                          static_cast<int>(left.size()), right.c_str(), static_cast<int>(right.size()),
-                          nullptr, nullptr, 0);
-    if (result == 0) return CompareIgnoringCase(a, b);  // unknown locale: plain folding still orders
-    return result - CSTR_EQUAL;
-}
-
-CandidateListWindow::CandidateListWindow(HINSTANCE instance, const DarkTheme* theme)
-    : instance_(instance), theme_(theme) {}
+CandidateListWindow::CandidateListWindow(HINSTANCE instance, const DarkTheme* theme,
+                                         const TextCompare& compareForUser)
+    : instance_(instance), theme_(theme), form_(*this, compareForUser) {}
 
 CandidateListWindow::~CandidateListWindow() { Destroy(); }
 
@@ -110,17 +99,16 @@ LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
             if (theme_) return reinterpret_cast<LRESULT>(theme_->ListBrush());
             break;
         case WM_COMMAND:
-            if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) ListBox1Click();
-            if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_DBLCLK) ListBox1DblClick();
+            if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) form_.ListBox1Click();
+            if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_DBLCLK) form_.ListBox1DblClick();
             return 0;
         case WM_ACTIVATEAPP: {
             const LRESULT result = ::DefWindowProcW(window_, message, wParam, lParam);
-            // Switching applications, either way, while the list is open cancels it.
-            if (::IsWindowVisible(window_)) modalResult_ = kModalCancel;
+            form_.FormActivateApp(::IsWindowVisible(window_) != FALSE);
             return result;
         }
         case WM_CLOSE:
-            modalResult_ = kModalCancel;
+            form_.FormClose();
             return 0;
         case WM_SETFOCUS:
             // The window itself takes the focus whenever it is activated (also when the activation
@@ -148,11 +136,11 @@ LRESULT CandidateListWindow::HandleListMessage(UINT message, WPARAM wParam, LPAR
         case WM_GETDLGCODE:
             return DLGC_WANTALLKEYS | ::DefSubclassProc(list_, message, wParam, lParam);
         case WM_KEYDOWN:
-            ListBox1KeyDown(static_cast<WORD>(wParam));
+            form_.ListBox1KeyDown(static_cast<std::uint16_t>(wParam));
             break;  // the list still moves its selection for the arrow and page keys
         case WM_CHAR:
-            // The list's own search looks for one letter only; ours builds a search text.
-            OnTypedCharacter(static_cast<wchar_t>(wParam));
+            // The list's own search looks for one letter only; the form's builds a search text.
+            form_.ListBox1KeyPress(static_cast<char16_t>(wParam), ::GetTickCount64());
             return 0;
         case WM_NCDESTROY:
             ::RemoveWindowSubclass(list_, ListProc, kListSubclassId);
@@ -161,25 +149,6 @@ LRESULT CandidateListWindow::HandleListMessage(UINT message, WPARAM wParam, LPAR
             break;
     }
     return ::DefSubclassProc(list_, message, wParam, lParam);
-}
-
-void CandidateListWindow::ListBox1Click() { modalResult_ = kModalAccept; }
-
-void CandidateListWindow::ListBox1DblClick() { modalResult_ = kModalAccept; }
-
-void CandidateListWindow::ListBox1KeyDown(WORD key) {
-    if (key == VK_RETURN) modalResult_ = kModalAccept;
-    if (key == VK_ESCAPE) modalResult_ = kModalCancel;
-}
-
-void CandidateListWindow::OnTypedCharacter(wchar_t ch) {
-    const bool backspace = ch == L'\b';
-    if (!backspace && ch < L' ') return;  // Enter and Escape were handled as keys
-    const auto row = typeSearch_.OnKey(static_cast<char16_t>(ch), backspace, ::GetTickCount64(), rows_,
-                                       CompareForUser);
-    if (!row) return;
-    Select(row);
-    ListBox1Click();
 }
 
 void CandidateListWindow::DrawRow(const DRAWITEMSTRUCT& item) const {
@@ -196,7 +165,8 @@ void CandidateListWindow::DrawRow(const DRAWITEMSTRUCT& item) const {
     const COLORREF oldFore = ::SetTextColor(dc, fore);
     RECT text = item.rcItem;
     text.left += 2;
-    const std::wstring row = item.itemID < rows_.size() ? ToWide(rows_[item.itemID]) : std::wstring();
+    const std::vector<Text>& rows = form_.Rows();
+    const std::wstring row = item.itemID < rows.size() ? ToWide(rows[item.itemID]) : std::wstring();
     ::ExtTextOutW(dc, text.left, text.top + 1, ETO_OPAQUE | ETO_CLIPPED, &item.rcItem, row.c_str(),
                   static_cast<UINT>(row.size()), nullptr);
     if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &item.rcItem);
@@ -204,22 +174,24 @@ void CandidateListWindow::DrawRow(const DRAWITEMSTRUCT& item) const {
     ::SetBkColor(dc, oldBack);
 }
 
-void CandidateListWindow::InsertRow(std::size_t at, TextView text) {
-    const std::wstring wide = ToWide(text);
-    const LRESULT result = ::SendMessageW(list_, LB_INSERTSTRING, at, reinterpret_cast<LPARAM>(wide.c_str()));
-    if (result == LB_ERR || result == LB_ERRSPACE) throw Error(u"The list cannot take another row");
-    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), Text(text));
-}
-
-void CandidateListWindow::RefillList() {
+void CandidateListWindow::FillList() {
     ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    for (const Text& row : rows_) {
+    for (const Text& row : form_.Rows()) {
         const std::wstring wide = ToWide(row);
-        ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        const LRESULT result = ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        if (result == LB_ERR || result == LB_ERRSPACE) {
+            ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+            throw Error(u"The list cannot take another row");
+        }
     }
     ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+void CandidateListWindow::SelectRow(std::optional<std::size_t> row) {
+    // LB_SETCURSEL raises no LBN_SELCHANGE: a selection by the program is no click.
+    ::SendMessageW(list_, LB_SETCURSEL, row ? static_cast<WPARAM>(*row) : static_cast<WPARAM>(-1), 0);
 }
 
 // ---- CandidateListView ----------------------------------------------------------------------
@@ -228,41 +200,15 @@ WindowHandle CandidateListWindow::Handle() { return FromHwnd(window_); }
 
 void CandidateListWindow::Clear() {
     ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    rows_.clear();
+    form_.SetRows({});
 }
 
-void CandidateListWindow::AddRow(TextView text) {
-    std::size_t at = rows_.size();
-    if (sorted_) {
-        // After equal rows, as a sorted list box places them.
-        const auto place = std::upper_bound(rows_.begin(), rows_.end(), text, [](TextView value, const Text& row) {
-            return CompareForUser(value, row) < 0;
-        });
-        at = static_cast<std::size_t>(place - rows_.begin());
-    }
-    InsertRow(at, text);
+void CandidateListWindow::SetRows(const std::vector<Text>& rows) {
+    form_.SetRows(rows);
+    FillList();
 }
 
-void CandidateListWindow::SwitchToSorted() {
-    if (sorted_) return;
-    sorted_ = true;
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [](const Text& a, const Text& b) { return CompareForUser(a, b) < 0; });
-    RefillList();
-}
-
-std::optional<std::size_t> CandidateListWindow::FindRowIgnoringCase(TextView text) {
-    const std::wstring wide = ToWide(text);
-    const LRESULT found =
-        ::SendMessageW(list_, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
-    if (found == LB_ERR) return std::nullopt;
-    return static_cast<std::size_t>(found);
-}
-
-void CandidateListWindow::Select(std::optional<std::size_t> row) {
-    // LB_SETCURSEL raises no LBN_SELCHANGE: a selection by the program is no click.
-    ::SendMessageW(list_, LB_SETCURSEL, row ? static_cast<WPARAM>(*row) : static_cast<WPARAM>(-1), 0);
-}
+void CandidateListWindow::Select(std::optional<std::size_t> row) { SelectRow(row); }
 
 std::optional<std::size_t> CandidateListWindow::SelectedRow() {
     const LRESULT selected = ::SendMessageW(list_, LB_GETCURSEL, 0, 0);
@@ -271,21 +217,22 @@ std::optional<std::size_t> CandidateListWindow::SelectedRow() {
 }
 
 Text CandidateListWindow::RowText(std::size_t row) {
-    if (row >= rows_.size()) throw Error(u"No such row in the list");
-    return rows_[row];
+    const std::vector<Text>& rows = form_.Rows();
+    if (row >= rows.size()) throw Error(u"No such row in the list");
+    return rows[row];
 }
 
 int CandidateListWindow::ShowModal() {
     if (!window_) throw Error(u"The list window does not exist");
-    modalResult_ = kModalNone;
+    form_.BeginModal();
     if (!shownBefore_) {
         // Centred the first time; later it comes back where and as large as it was hidden.
         RECT rect{};
         ::GetWindowRect(window_, &rect);
         const int width = rect.right - rect.left;
         const int height = rect.bottom - rect.top;
-        ::SetWindowPos(window_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                       (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+        ::SetWindowPos(window_, nullptr, CentredEdge(::GetSystemMetrics(SM_CXSCREEN), width),
+                       CentredEdge(::GetSystemMetrics(SM_CYSCREEN), height), 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         shownBefore_ = true;
     }
@@ -296,16 +243,16 @@ int CandidateListWindow::ShowModal() {
     ::SetFocus(list_);
 
     MSG message{};
-    while (modalResult_ == kModalNone) {
+    while (form_.ModalResult() == kModalNone) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
-            // The program is ending: cancel, and leave the quit for the main loop.
-            modalResult_ = kModalCancel;
+            // The program is ending: the list is cancelled, and the quit is left for the main loop.
+            form_.ApplicationTerminating();
             ::PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
         if (got < 0) {
-            modalResult_ = kModalCancel;
+            form_.FormClose();  // no more messages can come: close the list as its own close would
             break;
         }
         ::TranslateMessage(&message);
@@ -315,7 +262,7 @@ int CandidateListWindow::ShowModal() {
     // to some other application's.
     if (ownerWasEnabled) ::EnableWindow(modalOwner_, TRUE);
     ::ShowWindow(window_, SW_HIDE);
-    return modalResult_;
+    return form_.ModalResult();
 }
 
 }  // namespace zo

@@ -1,11 +1,12 @@
 #pragma once
-// "TInputListForm": the hidden pop-up with ListBox1 that the document picker shows modally.
+// "TInputListForm": the hidden pop-up with ListBox1 that the document picker shows modally. It
+// turns the list's messages into InputListForm's handlers and draws the rows it is given.
 #include <windows.h>
 
 #include <vector>
 
-#include "core/candidates.h"
 #include "platform/unique_handle.h"
+#include "ui/input_list_form.h"
 #include "ui/ports.h"
 #include "ui/win32/owned_window.h"
 
@@ -13,27 +14,21 @@ namespace zo {
 
 class DarkTheme;
 
-// The user's locale collation without regard to letter case: the list's sorted order.
-[[nodiscard]] int CompareForUser(TextView a, TextView b);
-
-class CandidateListWindow final : public CandidateListView {
+class CandidateListWindow final : public CandidateListView, private ListBoxSelection {
 public:
-    CandidateListWindow(HINSTANCE instance, const DarkTheme* theme);
+    CandidateListWindow(HINSTANCE instance, const DarkTheme* theme, const TextCompare& compareForUser);
     ~CandidateListWindow() override;
     CandidateListWindow(const CandidateListWindow&) = delete;
     CandidateListWindow& operator=(const CandidateListWindow&) = delete;
 
-    // Creates the window hidden. `modalOwner` is disabled while the list is shown. A failure
-    // leaves no window and is thrown.
+    // Creates the window hidden. `modalOwner` is disabled while the list is shown.
     void Create(HWND modalOwner);
     void Destroy() noexcept;
 
     // CandidateListView
     [[nodiscard]] WindowHandle Handle() override;
     void Clear() override;
-    void AddRow(TextView text) override;
-    void SwitchToSorted() override;
-    [[nodiscard]] std::optional<std::size_t> FindRowIgnoringCase(TextView text) override;
+    void SetRows(const std::vector<Text>& rows) override;
     void Select(std::optional<std::size_t> row) override;
     [[nodiscard]] std::optional<std::size_t> SelectedRow() override;
     [[nodiscard]] Text RowText(std::size_t row) override;
@@ -52,14 +47,11 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleListMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void InsertRow(std::size_t at, TextView text);
-    void RefillList();
+    // ListBoxSelection
+    void SelectRow(std::optional<std::size_t> row) override;
+
+    void FillList();
     void DrawRow(const DRAWITEMSTRUCT& item) const;
-    // The handlers of the list's events.
-    void ListBox1Click();
-    void ListBox1DblClick();
-    void ListBox1KeyDown(WORD key);
-    void OnTypedCharacter(wchar_t ch);
 
     HINSTANCE instance_;
     const DarkTheme* theme_;
@@ -67,11 +59,8 @@ private:
     HWND list_ = nullptr;
     HWND modalOwner_ = nullptr;
     UniqueFont font_;
-    std::vector<Text> rows_;  // the list box cannot switch to sorting after creation: we keep the order
-    bool sorted_ = false;
     bool shownBefore_ = false;
-    int modalResult_ = kModalNone;
-    TypeSearch typeSearch_;
+    InputListForm form_;
     CreationFailure creationFailure_;
 };
 

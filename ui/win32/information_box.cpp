@@ -1,5 +1,6 @@
 #include "ui/win32/information_box.h"
 
+#include "core/placement.h"
 #include "platform/unique_handle.h"
 #include "platform/wide.h"
 #include "ui/win32/error_box.h"
@@ -22,8 +23,8 @@ LRESULT CALLBACK CentreBoxOnActivate(int code, WPARAM wParam, LPARAM lParam) noe
             ::GetWindowRect(box, &rect);
             const int width = rect.right - rect.left;
             const int height = rect.bottom - rect.top;
-            ::SetWindowPos(box, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                           (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+            ::SetWindowPos(box, nullptr, CentredEdge(::GetSystemMetrics(SM_CXSCREEN), width),
+                           CentredEdge(::GetSystemMetrics(SM_CYSCREEN), height), 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }

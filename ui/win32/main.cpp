@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "core/theme.h"
 #include "platform/automation.h"
+#include "platform/collation.h"
 #include "platform/desktop_windows.h"
 #include "platform/input_method.h"
 #include "platform/keyboard.h"
@@ -70,9 +71,11 @@ int RunProgram(HINSTANCE instance) {
     ComHostAutomation automation;
     SharedState state;
     Win32ProfileStore store(SettingsFileName(ExecutablePath()));
+    // One collation for the list's order, its preselection and its typed search.
+    const TextCompare compareForUser = CompareForUser;
     MainWindow mainWindow(instance, look);
-    CandidateListWindow listWindow(instance, look);
-    Ports ports{mainWindow, listWindow, desktop, keyboard, inputMethod, automation, windows, state};
+    CandidateListWindow listWindow(instance, look, compareForUser);
+    Ports ports{mainWindow, listWindow, desktop, keyboard, inputMethod, automation, windows, state, compareForUser};
 
     try {
         mainWindow.Create(ports, store);

@@ -3,13 +3,9 @@
 #include <imm.h>
 #include <windowsx.h>
 
-#include <stdexcept>
-
 #include "core/caption.h"
-#include "core/host_match.h"
 #include "platform/desktop_windows.h"
 #include "platform/fault_injection.h"
-#include "platform/profile.h"
 #include "platform/system_error.h"
 #include "platform/wide.h"
 #include "res/resource.h"
@@ -17,22 +13,16 @@
 #include "ui/win32/dark_theme.h"
 #include "ui/win32/error_box.h"
 #include "ui/win32/owned_window.h"
-#include "ui/win32/information_box.h"
 
 namespace zo {
 namespace {
 
-constexpr const wchar_t* kLampClass = L"ZO24_RAZ.Lamp";
 constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kMainExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr int kClientWidth = 188;
 constexpr int kClientHeight = 49;
-constexpr UINT_PTR kTimer1 = 1;
-constexpr UINT kTimer1IntervalMs = 100;
 constexpr int kFirstControlId = 101;
-constexpr std::uint32_t kLampBeforeFirstTick = 0xFFFFFF;
-
-enum MenuId : UINT { kMenuKorva1 = 201, kMenuVexoExe1 = 202, kMenuVersion = 203 };
+constexpr RECT kShape1Place{2, 1, 2 + 9, 1 + 25};
 
 struct ControlLayout {
     const wchar_t* className;
@@ -81,62 +71,16 @@ Text WindowText(HWND window) {
     return FromWide(text);
 }
 
-// A menu item caption shows "&" itself, not as an access-key mark.
-std::wstring LiteralMenuText(TextView text) {
-    std::wstring escaped;
-    for (const char16_t unit : text) {
-        escaped += static_cast<wchar_t>(unit);
-        if (unit == u'&') escaped += L'&';
-    }
-    return escaped;
-}
-
-void AppendMenuText(HMENU menu, UINT id, const std::wstring& text, HMENU subMenu = nullptr) {
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_ID | (subMenu ? MIIM_SUBMENU : 0u);
-    info.fType = MFT_STRING;
-    info.fState = MFS_ENABLED;
-    info.wID = id;
-    info.hSubMenu = subMenu;
-    std::wstring copy = text;
-    info.dwTypeData = copy.data();
-    if (!::InsertMenuItemW(menu, static_cast<UINT>(::GetMenuItemCount(menu)), TRUE, &info)) {
-        throw LastError(u"InsertMenuItemW");
-    }
-}
-
-void AppendSeparator(HMENU menu) {
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE;
-    info.fType = MFT_SEPARATOR;
-    if (!::InsertMenuItemW(menu, static_cast<UINT>(::GetMenuItemCount(menu)), TRUE, &info)) {
-        throw LastError(u"InsertMenuItemW");
-    }
-}
-
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, DarkTheme* theme)
-    : instance_(instance), theme_(theme), lampColor_(kLampBeforeFirstTick) {}
+MainWindow::MainWindow(HINSTANCE instance, DarkTheme* theme) : instance_(instance), theme_(theme) {}
 
 MainWindow::~MainWindow() { Destroy(); }
-
-void MainWindow::RegisterClasses(HINSTANCE instance) {
-    WNDCLASSEXW lamp{};
-    lamp.cbSize = sizeof lamp;
-    lamp.lpfnWndProc = LampProc;
-    lamp.hInstance = instance;
-    lamp.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    lamp.lpszClassName = kLampClass;
-    if (!::RegisterClassExW(&lamp)) throw LastError(u"RegisterClassExW");
-}
 
 void MainWindow::Create(Ports& ports, ProfileStore& store) {
     ports_ = &ports;
     store_ = &store;
-    RegisterClasses(instance_);
+    Shape1::Register(instance_);
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -241,12 +185,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::OnCreate() {
     CreateControls();
-    BuildPopupMenu();
+    popupMenu1_.Build(theme_);
     if (theme_) {
         FailIfAsked("theme");
         DarkTheme::DarkenTitleBar(window_);
     }
-    timerEnabled_ = ::SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr) != 0;
+    timer1Enabled_ = ::SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr) != 0;
     RunGuarded(window_, [this] { FormCreate(*ports_, *store_, Sizes()); });
 }
 
@@ -255,9 +199,7 @@ void MainWindow::CreateControls() {
     controlFont_ = Tahoma(12);
     ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
-    lamp_ = ::CreateWindowExW(0, kLampClass, L"", WS_CHILD | WS_VISIBLE, 2, 1, 9, 25, window_, nullptr,
-                              instance_, this);
-    if (!lamp_) throw LastError(u"CreateWindowExW");
+    shape1_.Create(window_, instance_, kShape1Place);
 
     for (int i = 0; i < kControlCount; ++i) {
         const ControlLayout& layout = kLayout[i];
@@ -289,26 +231,6 @@ void MainWindow::CreateControls() {
     }
     // Only digits belong in the version box: keep the input method away from it entirely.
     ::ImmAssociateContextEx(controls_[kEdit2], nullptr, 0);
-    lastVersionText_ = ReadVersionBox();
-}
-
-void MainWindow::BuildPopupMenu() {
-    FailIfAsked("menu");
-    popupMenu_.reset(::CreatePopupMenu());
-    UniqueMenu pathMenu(::CreatePopupMenu());
-    UniqueMenu versionMenu(::CreatePopupMenu());
-    if (!popupMenu_ || !pathMenu || !versionMenu) throw LastError(u"CreatePopupMenu");
-    AppendMenuText(pathMenu.get(), kMenuVexoExe1, L"vexo.exe");
-    AppendMenuText(versionMenu.get(), kMenuVersion, L"ZO24_RAZ 1.02 (2024.09.09)");
-
-    const HMENU menu = popupMenu_.get();
-    AppendMenuText(menu, kMenuKorva1, L"\u8D77\u52D5\u4E2D\u306E KORVA \u3092\u767B\u9332");
-    AppendSeparator(menu);
-    pathMenu_ = pathMenu.get();
-    AppendMenuText(menu, 0, L"AppFullName", pathMenu.release());  // the menu owns its submenus now
-    AppendSeparator(menu);
-    AppendMenuText(menu, 0, L"\u30D0\u30FC\u30B8\u30E7\u30F3\u60C5\u5831", versionMenu.release());
-    if (theme_) theme_->PrepareMenu(menu);
 }
 
 void MainWindow::OnCommand(int id, int code, HWND control) {
@@ -322,42 +244,47 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         return;
     }
     if (!control) {
-        if (id == kMenuKorva1) RunGuarded(window_, [this] { KORVA1Click(*ports_); });
+        if (id == static_cast<int>(PopupMenu1::kKorva1)) RunGuarded(window_, [this] { KORVA1Click(*ports_); });
         return;
     }
     const int index = id - kFirstControlId;
-    if (index < 0 || index >= kControlCount) return;
-    if (index == kEdit2) {
-        if (code != EN_CHANGE || applyingValue_) return;
-        // Only a real change of the text counts (EN_CHANGE also follows a rewrite of the same text).
-        RunGuarded(window_, [this] {
-            Text text = ReadVersionBox();
-            if (text == lastVersionText_) return;
-            lastVersionText_ = std::move(text);
-            Edit2Change(*ports_);
-        });
+    if (index >= 0 && index < kControlCount) OnControlCommand(static_cast<Control>(index), code);
+}
+
+// One handler per control and event; CheckBox5 has none.
+void MainWindow::OnControlCommand(Control control, int code) {
+    if (control == kEdit2) {
+        if (code == EN_CHANGE && !writingVersionBox_) RunGuarded(window_, [this] { Edit2Change(*ports_); });
         return;
     }
-    if (code != BN_CLICKED || applyingValue_) return;
-    switch (index) {
+    if (code != BN_CLICKED) return;
+    void (*handler)(Ports&) = nullptr;
+    switch (control) {
         case kButton1:
-            RunGuarded(window_, [this] { Button1Click(*ports_); });
+            handler = Button1Click;
             break;
         case kButton2:
-            RunGuarded(window_, [this] { Button2Click(*ports_); });
+            handler = Button2Click;
             break;
         case kButton4:
-            RunGuarded(window_, [this] { Button4Click(*ports_); });
+            handler = Button4Click;
             break;
         case kCheckBox1:
+            handler = CheckBox1Click;
+            break;
         case kCheckBox2:
+            handler = CheckBox2Click;
+            break;
         case kCheckBox3:
+            handler = CheckBox3Click;
+            break;
         case kCheckBox4:
-            RunGuarded(window_, [this] { ToggleClick(*ports_); });
+            handler = CheckBox4Click;
             break;
         default:
-            break;  // CheckBox5 has no handler
+            return;
     }
+    RunGuarded(window_, [this, handler] { handler(*ports_); });
 }
 
 void MainWindow::OnActivate(bool active) {
@@ -387,53 +314,7 @@ void MainWindow::OnContextMenu(LPARAM lParam) {
             return;
         }
     }
-    ::TrackPopupMenuEx(popupMenu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y,
-                       window_, nullptr);
-}
-
-void MainWindow::FormDestroy() {
-    // A start-up that failed before the window was shown leaves the settings as they are.
-    if (!store_ || !ports_ || !shown_) return;
-    SaveSettings(*store_, CollectSettings());
-}
-
-RunSettings MainWindow::CollectSettings() const {
-    RunSettings settings;
-    RECT rect{};
-    if (::IsIconic(window_)) {
-        // A minimised window stores where it would be restored. The placement is in workspace
-        // coordinates, which differ from the screen's when the taskbar sits at the top or left.
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof placement;
-        ::GetWindowPlacement(window_, &placement);
-        rect = placement.rcNormalPosition;
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        if (::GetMonitorInfoW(::MonitorFromRect(&rect, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-            ::OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left,
-                         monitor.rcWork.top - monitor.rcMonitor.top);
-        }
-    } else {
-        ::GetWindowRect(window_, &rect);
-    }
-    settings.left = rect.left;
-    settings.top = rect.top;
-    settings.appFullName = ports_->state.appFullName;
-    settings.version = ReadVersionBox();
-    const auto ticked = [this](Control control) {
-        return ::SendMessageW(controls_[control], BM_GETCHECK, 0, 0) == BST_CHECKED;
-    };
-    settings.shift = ticked(kCheckBox1);
-    settings.ctrl = ticked(kCheckBox2);
-    settings.ime = ticked(kCheckBox3);
-    settings.off = ticked(kCheckBox4);
-    return settings;
-}
-
-ScreenAndWindowSize MainWindow::Sizes() const {
-    RECT rect{};
-    ::GetWindowRect(window_, &rect);
-    return {PrimaryScreenWidth(), PrimaryScreenHeight(), rect.right - rect.left, rect.bottom - rect.top};
+    popupMenu1_.Track(window_, point);
 }
 
 HWND MainWindow::ToggleControl(Toggle toggle) const noexcept {
@@ -451,110 +332,5 @@ HWND MainWindow::ToggleControl(Toggle toggle) const noexcept {
 }
 
 Text MainWindow::ReadVersionBox() const { return WindowText(controls_[kEdit2]); }
-
-// ---- MainWindowView -------------------------------------------------------------------------
-
-WindowHandle MainWindow::Handle() { return FromHwnd(window_); }
-
-Text MainWindow::Caption() {
-    // Read on every tick: the title as the window keeps it, without a message to our own window.
-    wchar_t buffer[kWindowTextBufferUnits] = {};
-    const int length = ::InternalGetWindowText(window_, buffer, kWindowTextBufferUnits);
-    return length > 0 ? FromWide(std::wstring_view(buffer, static_cast<std::size_t>(length))) : Text();
-}
-
-void MainWindow::SetCaption(TextView caption) {
-    const std::wstring text = ToWide(caption);
-    ::SetWindowTextW(window_, text.c_str());
-}
-
-std::uint32_t MainWindow::LampColor() { return lampColor_; }
-
-void MainWindow::SetLampColor(std::uint32_t color) {
-    if (color == lampColor_) return;
-    lampColor_ = color;
-    ::InvalidateRect(lamp_, nullptr, FALSE);
-}
-
-bool MainWindow::IsTicked(Toggle toggle) {
-    return ::SendMessageW(ToggleControl(toggle), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-Text MainWindow::VersionBoxText() { return ReadVersionBox(); }
-
-void MainWindow::SetTimerEnabled(bool enabled) {
-    if (enabled) {
-        // SetTimer on a running timer restarts its interval, as switching it on must.
-        timerEnabled_ = ::SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr) != 0;
-    } else if (timerEnabled_) {
-        ::KillTimer(window_, kTimer1);
-        timerEnabled_ = false;
-    }
-}
-
-void MainWindow::Close() { ::PostMessageW(window_, WM_CLOSE, 0, 0); }
-
-void MainWindow::SetRegisteredPathCaption(TextView path) {
-    std::wstring text = LiteralMenuText(path);
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING;
-    info.dwTypeData = text.data();
-    if (!::SetMenuItemInfoW(pathMenu_, 0, TRUE, &info)) throw LastError(u"SetMenuItemInfoW");
-}
-
-void MainWindow::SetPosition(std::int32_t left, std::int32_t top) {
-    ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void MainWindow::SetVersionBoxText(TextView text) {
-    if (ReadVersionBox() == text) return;
-    const std::wstring wide = ToWide(text);
-    applyingValue_ = true;
-    ::SetWindowTextW(controls_[kEdit2], wide.c_str());
-    applyingValue_ = false;
-    lastVersionText_ = ReadVersionBox();
-    Edit2Change(*ports_);
-}
-
-void MainWindow::SetTicked(Toggle toggle, bool ticked) {
-    const HWND control = ToggleControl(toggle);
-    if (IsTicked(toggle) == ticked) return;
-    // BM_SETCHECK sends no BN_CLICKED; the click handler runs here, as for a user's click.
-    ::SendMessageW(control, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-    ToggleClick(*ports_);
-}
-
-void MainWindow::ShowInformation(TextView text) { ShowCentredInformation(window_, text); }
-
-// ---- Shape1, the lamp -----------------------------------------------------------------------
-
-LRESULT CALLBACK MainWindow::LampProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    }
-    const auto* owner = reinterpret_cast<const MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_PAINT && owner) {
-        owner->PaintLamp(window);
-        return 0;
-    }
-    if (message == WM_ERASEBKGND) return 1;
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-void MainWindow::PaintLamp(HWND lamp) const {
-    PAINTSTRUCT paint{};
-    const HDC dc = ::BeginPaint(lamp, &paint);
-    RECT rect{};
-    ::GetClientRect(lamp, &rect);
-    const UniqueBrush fill(::CreateSolidBrush(static_cast<COLORREF>(lampColor_)));
-    const HGDIOBJ oldBrush = ::SelectObject(dc, fill.get());
-    const HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
-    ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
-    ::SelectObject(dc, oldPen);
-    ::SelectObject(dc, oldBrush);
-    ::EndPaint(lamp, &paint);
-}
 
 }  // namespace zo

@@ -10,6 +10,8 @@
 #include "platform/unique_handle.h"
 #include "ui/ports.h"
 #include "ui/win32/owned_window.h"
+#include "ui/win32/popup_menu1.h"
+#include "ui/win32/shape1.h"
 
 namespace zo {
 
@@ -38,19 +40,24 @@ public:
     [[nodiscard]] WindowHandle Handle() override;
     [[nodiscard]] Text Caption() override;
     void SetCaption(TextView caption) override;
-    [[nodiscard]] std::uint32_t LampColor() override;
-    void SetLampColor(std::uint32_t color) override;
+    [[nodiscard]] std::uint32_t Shape1Color() override;
+    void SetShape1Color(std::uint32_t color) override;
     [[nodiscard]] bool IsTicked(Toggle toggle) override;
     [[nodiscard]] Text VersionBoxText() override;
-    void SetTimerEnabled(bool enabled) override;
+    void SetTimer1Enabled(bool enabled) override;
     void Close() override;
-    void SetRegisteredPathCaption(TextView path) override;
-    void SetPosition(std::int32_t left, std::int32_t top) override;
+    void SetVexoexe1Caption(TextView path) override;
+    void SetLeft(std::int32_t left) override;
+    void SetTop(std::int32_t top) override;
     void SetVersionBoxText(TextView text) override;
     void SetTicked(Toggle toggle, bool ticked) override;
     void ShowInformation(TextView text) override;
 
 private:
+    // Timer1 runs the monitor cycle.
+    static constexpr UINT_PTR kTimer1 = 1;
+    static constexpr UINT kTimer1IntervalMs = 100;
+
     enum Control : int {
         kButton1,
         kButton2,
@@ -68,14 +75,13 @@ private:
     friend LRESULT CALLBACK OwnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void Attach(HWND window) noexcept { window_ = window; }
     void Detach() noexcept { window_ = nullptr; }
-    static LRESULT CALLBACK LampProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static void RegisterClasses(HINSTANCE instance);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
     void CreateControls();
-    void BuildPopupMenu();
     void OnCommand(int id, int code, HWND control);
+    void OnControlCommand(Control control, int code);
     void OnActivate(bool active);
     void OnContextMenu(LPARAM lParam);
     void FormDestroy();
@@ -83,28 +89,25 @@ private:
     [[nodiscard]] ScreenAndWindowSize Sizes() const;
     [[nodiscard]] HWND ToggleControl(Toggle toggle) const noexcept;
     [[nodiscard]] Text ReadVersionBox() const;
-    void PaintLamp(HWND lamp) const;
 
     HINSTANCE instance_;
     DarkTheme* theme_;
     Ports* ports_ = nullptr;
     ProfileStore* store_ = nullptr;
     HWND window_ = nullptr;
-    HWND lamp_ = nullptr;
+    Shape1 shape1_;
     std::array<HWND, kControlCount> controls_{};
     HWND savedFocus_ = nullptr;
     UniqueFont windowFont_;
     UniqueFont controlFont_;
-    UniqueMenu popupMenu_;
-    HMENU pathMenu_ = nullptr;
-    std::uint32_t lampColor_;
-    bool timerEnabled_ = false;
-    bool closing_ = false;
+    PopupMenu1 popupMenu1_;
+    bool timer1Enabled_ = false;
     bool destroyed_ = false;
     bool shown_ = false;  // start-up got through: an end from now on writes the settings
-    bool applyingValue_ = false;  // a change made by the program runs its handler itself
-    Text lastVersionText_;
     CreationFailure creationFailure_;
+    // The program's own write of the version box is no user's change: FormCreate decides then
+    // whether Edit2Change runs.
+    bool writingVersionBox_ = false;
 };
 
 }  // namespace zo
