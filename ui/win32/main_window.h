@@ -75,6 +75,9 @@ private:
     void OnActivate(bool active);
     void OnContextMenu(LPARAM lParam);
     void FormDestroy();
+    void WriteSettingsOnce();
+    [[nodiscard]] bool CloseRequestQueued() const;
+    [[noreturn]] void EndInsideHostCall();
     [[nodiscard]] RunSettings CollectSettings() const;
     [[nodiscard]] ScreenAndWindowSize Sizes() const;
     [[nodiscard]] HWND ToggleControl(Toggle toggle) const noexcept;
@@ -97,6 +100,7 @@ private:
     bool timerEnabled_ = false;
     bool closing_ = false;
     bool destroyed_ = false;
+    bool settingsWritten_ = false;
     bool applyingValue_ = false;  // a change made by the program runs its handler itself
     Text lastVersionText_;
 };
