@@ -15,7 +15,8 @@
 // A busy host that refuses calls, and a host member that fails with a text of its own:
 //   refuse <ms>          for the next <ms> milliseconds every incoming call is refused at once
 //                        (the host's message filter answers SERVERCALL_REJECTED), as a host in a
-//                        modal state does; each refusal is logged as `refused <interface.method>`.
+//                        modal state does; each refusal is logged as `refused <interface.method>
+//                        <tick count in ms>`.
 //                        `refuse off` ends it early.
 //   fail <member> [text] every call of that member fails with DISP_E_EXCEPTION; the description is
 //                        the text when given. `fail off` ends it.
@@ -137,7 +138,8 @@ class RefusingFilter final : public IMessageFilter {
     }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO info) override {
         if (RefusingLeft() == 0) return SERVERCALL_ISHANDLED;
-        if (log) log({L"refused", CallName(info)});
+        // With the host's clock, so that a driver can tell how long a caller kept trying.
+        if (log) log({L"refused", CallName(info), std::to_wstring(GetTickCount64())});
         return SERVERCALL_REJECTED;
     }
     // The host makes no calls of its own; these belong to a caller's side.
@@ -440,7 +442,8 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
         RequireFields(fields, 2);
         Sleep(static_cast<DWORD>(ParseInteger(fields[1])));
     } else if (command == L"refs") {
-        Log({L"refs", std::to_wstring(model_.liveObjects + ExternalApplicationReferences())});
+        Log({L"refs", std::to_wstring(model_.liveObjects + ExternalApplicationReferences()),
+             std::to_wstring(model_.liveObjects), std::to_wstring(ExternalApplicationReferences())});
     } else if (command == L"exit") {
         Exit();
         CoRegisterMessageFilter(nullptr, nullptr);
