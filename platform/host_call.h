@@ -9,8 +9,8 @@ namespace zo {
 
 // Marks the GUI thread as waiting in a call to the host for as long as it lives. While one lasts
 // longer than a moment, the window named by WatchHostCallsFor is sent its message every 100 ms:
-// a host that never answers keeps COM waiting, and during that wait (under Wine as on Windows)
-// only sent messages reach the window procedure, not the user's clicks and keys.
+// a host that never answers keeps COM waiting, and during that wait (so Wine's COM does) only
+// sent messages reach the window procedure, not the user's clicks and keys.
 class HostCallScope {
 public:
     HostCallScope() noexcept;
