@@ -13,7 +13,7 @@ import time
 import harness
 from commands_support import (BUTTON1_ID, BUTTON4_ID, HOLD_SECONDS, VK_F8, LogMark, bring_host_to_front,
                               click_control, host_refs, close_message_box, list_rows, list_window,
-                              message_box, no_message_box_for, tap, wait_message_box, xdotool)
+                              message_box, no_message_box_for, system_error_text, tap, wait_message_box, xdotool)
 from harness import CAPTION_PREFIX, LAMP_GREEN
 from settings_support import KEYS, section
 
@@ -25,6 +25,7 @@ DOCS = ("docs", "1", "b", "A", "c")  # A active: the second row once sorted
 SHORT_REFUSAL_MS = 400
 LONG_REFUSAL_MS = 3000
 RETRY_BOUND_S = 1.0
+RPC_E_CALL_REJECTED = 0x80010001
 
 
 def start_pair(s: harness.Session, label: str) -> tuple[harness.Host, dict, harness.App]:
@@ -47,10 +48,11 @@ def end_pair(s: harness.Session, host: harness.Host, app: harness.App, what: str
 
 
 def refs_held(s: harness.Session, host: harness.Host, what: str) -> None:
-    """Under Wine, an object whose unmarshalling in GetActiveObject was refused keeps one connection
-    on the host from the next successful attach until the program ends (a proxy that Wine keeps in
-    the program's apartment; the program holds no reference of its own by then). Nothing else may
-    be held: no objects, and no more than that one connection, however many calls follow."""
+    """Under Wine, once GetActiveObject has been refused and then attaches, the host keeps one
+    strong connection (no object) from then on until the program ends, however many calls follow;
+    it is not there after refusals alone, and it is gone once the program has ended (see end_pair).
+    The program holds no reference of its own by then: the connection stays with COM's proxy in
+    the program's apartment. Nothing beyond that one connection may be held."""
     def settled():
         answer = LogMark(host)
         host.send("refs")
@@ -78,11 +80,11 @@ def refusals_settled(mark: LogMark, quiet: float = 0.5, timeout: float = 8.0) ->
     return seen
 
 
-def tap_into_refusal(s: harness.Session, host: harness.Host, milliseconds: int) -> None:
+def tap_into_refusal(s: harness.Session, host: harness.Host, milliseconds: int, *only: str) -> None:
     """Shift held in the host; the refusal starts just before the release, so the tap fires into it."""
     xdotool(s, "keydown", "shift")
     time.sleep(HOLD_SECONDS)
-    host.send("refuse", str(milliseconds))
+    host.send("refuse", str(milliseconds), *only)
     xdotool(s, "keyup", "shift")
 
 
@@ -164,6 +166,33 @@ def long_refusal_during_a_tap(s: harness.Session) -> None:
     tap(s, "shift")
     one_f8(s, mark, f"{what}, next tap")
     refs_held(s, host, what)
+    end_pair(s, host, app, what)
+
+
+def long_refusal_of_the_hwnd_read(s: harness.Session) -> None:
+    what = "HWND refused 3 s"
+    s.step(f"the host refuses its member calls for {LONG_REFUSAL_MS} ms while a tap fires, so the HWND read is refused")
+    host, main, app = start_pair(s, "hwnd-refused")
+    host.send("busy", "1")
+    bring_host_to_front(s, host, "main", main["hwnd"])
+    mark = LogMark(host)
+    tap_into_refusal(s, host, LONG_REFUSAL_MS, "IDispatch.Invoke")
+    box = wait_message_box(s, f"{what}: an error box shows")
+    ticks = refusals_settled(mark, timeout=2.0)
+    span = (ticks[-1] - ticks[0]) / 1000 if ticks else 0.0
+    harness.say(f"  note  {len(ticks)} refusals over {span:.2f} s")
+    s.check(0.9 <= span <= 2.0 and len(ticks) >= 10, f"{what}: the HWND read is tried for about {RETRY_BOUND_S:g} s",
+            f"{len(ticks)} refusals over {span:.2f} s")
+    # Reading HWND is one of the tap's steps that no catch-all covers: the refusal stops the tick
+    # and with it the monitor cycle, and reaches the error box.
+    reason = system_error_text(s, RPC_E_CALL_REJECTED) or f"HRESULT 0x{RPC_E_CALL_REJECTED:08X}"
+    if box:
+        s.check_equal(box["text"], reason + ("." if ord(reason[-1]) > 46 else ""), f"{what}: the error box text")
+        close_message_box(s)
+    s.check_equal((mark.calls(), mark.keys(VK_F8)), ([], []), f"{what}: calls answered and F8 presses")
+    host.send("refuse", "off")
+    host.send("title", "main", "KORVA 2020 after refusal")
+    s.holds(f"{what}: the monitor cycle stays stopped", lambda: app.caption() == HOST_CAPTION, 1.5)
     end_pair(s, host, app, what)
 
 
@@ -307,6 +336,7 @@ def closed_inside_a_stalled_call(s: harness.Session, where: str, stall, how: str
 def scenario(s: harness.Session) -> None:
     short_refusal_during_a_tap(s)
     long_refusal_during_a_tap(s)
+    long_refusal_of_the_hwnd_read(s)
     commands_while_refusing(s)
     for where, stall, how, close in STALL_CASES:
         closed_inside_a_stalled_call(s, where, stall, how, close)

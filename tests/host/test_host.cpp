@@ -13,11 +13,11 @@
 // The member name is compared without regard to case, as `fail` does.
 //
 // A busy host that refuses calls, and a host member that fails with a text of its own:
-//   refuse <ms>          for the next <ms> milliseconds every incoming call is refused at once
+//   refuse <ms> [call]   for the next <ms> milliseconds every incoming call is refused at once
 //                        (the host's message filter answers SERVERCALL_REJECTED), as a host in a
-//                        modal state does; each refusal is logged as `refused <interface.method>
-//                        <tick count in ms>`.
-//                        `refuse off` ends it early.
+//                        modal state does; with `call` (e.g. IDispatch.Invoke) only calls of that
+//                        name. Each refusal is logged as `refused <interface.method> <tick count
+//                        in ms>`. `refuse off` ends it early.
 //   fail <member> [text] every call of that member fails with DISP_E_EXCEPTION; the description is
 //                        the text when given. `fail off` ends it.
 //
@@ -115,7 +115,10 @@ class RefusingFilter final : public IMessageFilter {
   public:
     std::function<void(const std::vector<std::wstring>&)> log;
 
-    void RefuseFor(DWORD milliseconds) { refuseUntil_ = GetTickCount64() + milliseconds; }
+    void RefuseFor(DWORD milliseconds, std::wstring onlyCall = {}) {
+        refuseUntil_ = GetTickCount64() + milliseconds;
+        onlyCall_ = std::move(onlyCall);
+    }
     void StopRefusing() { refuseUntil_ = 0; }
     [[nodiscard]] ULONGLONG RefusingLeft() const {
         const ULONGLONG now = GetTickCount64();
@@ -138,8 +141,10 @@ class RefusingFilter final : public IMessageFilter {
     }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO info) override {
         if (RefusingLeft() == 0) return SERVERCALL_ISHANDLED;
+        const std::wstring call = CallName(info);
+        if (!onlyCall_.empty() && call != onlyCall_) return SERVERCALL_ISHANDLED;
         // With the host's clock, so that a driver can tell how long a caller kept trying.
-        if (log) log({L"refused", CallName(info), std::to_wstring(GetTickCount64())});
+        if (log) log({L"refused", call, std::to_wstring(GetTickCount64())});
         return SERVERCALL_REJECTED;
     }
     // The host makes no calls of its own; these belong to a caller's side.
@@ -169,6 +174,7 @@ class RefusingFilter final : public IMessageFilter {
 
     std::atomic<ULONG> references_{1};
     ULONGLONG refuseUntil_ = 0;
+    std::wstring onlyCall_;
 };
 
 class TestHost {
@@ -418,7 +424,7 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
         } else {
             const std::int64_t milliseconds = ParseInteger(fields[1]);
             if (milliseconds < 0 || milliseconds > 600000) throw CommandError{L"out of range: " + fields[1]};
-            filter_->RefuseFor(static_cast<DWORD>(milliseconds));
+            filter_->RefuseFor(static_cast<DWORD>(milliseconds), fields.size() > 2 ? fields[2] : std::wstring());
         }
     } else if (command == L"die") {
         RequireFields(fields, 2);

@@ -418,6 +418,8 @@ void MainWindow::EndInsideHostCall() {
     // A host that does not answer must not keep the user from closing, nor cost the session's
     // settings. The call cannot be cancelled, so the program does not go back into it: it writes
     // the settings exactly as the window's destruction would and ends here, with exit code 0.
+    // No tick may start under the error box of a failed write.
+    ::KillTimer(window_, kTimer1);
     ::ShowWindow(window_, SW_HIDE);
     WriteSettingsOnce();
     ::ExitProcess(0);
