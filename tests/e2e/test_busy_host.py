@@ -26,6 +26,7 @@ SHORT_REFUSAL_MS = 400
 LONG_REFUSAL_MS = 3000
 RETRY_BOUND_S = 1.0
 RPC_E_CALL_REJECTED = 0x80010001
+HOST_FAILURE = "図面がロックされています"  # the host's own description of a failed call
 
 
 def start_pair(s: harness.Session, label: str) -> tuple[harness.Host, dict, harness.App]:
@@ -196,6 +197,25 @@ def long_refusal_of_the_hwnd_read(s: harness.Session) -> None:
     end_pair(s, host, app, what)
 
 
+def hwnd_read_fails_with_the_hosts_text(s: harness.Session) -> None:
+    what = "HWND fails with a text"
+    s.step("the host fails the HWND read of a tap with a description of its own")
+    host, main, app = start_pair(s, "hwnd-fails")
+    host.send("busy", "1")
+    host.send("fail", "HWND", HOST_FAILURE)
+    bring_host_to_front(s, host, "main", main["hwnd"])
+    mark = LogMark(host)
+    tap(s, "shift")
+    box = wait_message_box(s, f"{what}: an error box shows")
+    if box:
+        s.check_equal(box["text"], HOST_FAILURE + ".", f"{what}: the error box shows the host's description")
+        close_message_box(s)
+    # A failure other than a refusal is final: one HWND call, not tried again.
+    s.check_equal(mark.calls(), ["HWND"], f"{what}: calls the host answered")
+    host.send("fail", "off")
+    end_pair(s, host, app, what)
+
+
 def commands_while_refusing(s: harness.Session) -> None:
     what = "Register while refusing"
     s.step(f"Register and LIST while the host refuses every call for {SHORT_REFUSAL_MS} ms")
@@ -337,6 +357,7 @@ def scenario(s: harness.Session) -> None:
     short_refusal_during_a_tap(s)
     long_refusal_during_a_tap(s)
     long_refusal_of_the_hwnd_read(s)
+    hwnd_read_fails_with_the_hosts_text(s)
     commands_while_refusing(s)
     for where, stall, how, close in STALL_CASES:
         closed_inside_a_stalled_call(s, where, stall, how, close)
