@@ -259,6 +259,7 @@ STALL_LEFT, STALL_TOP = 600, 40  # clear of the host's window, whose front the c
 STALL_SETTINGS = f"[KORVA]\nLeft={STALL_LEFT}\nTop={STALL_TOP}\nOFF=0\nShift=1\nCtrl=1\nIME=0\nVersion=2020\n"
 EDIT2_ID = 103
 SC_CLOSE = 0xF060
+SC_MINIMIZE = 0xF020
 
 
 def close_button(s: harness.Session, app: harness.App) -> None:
@@ -299,20 +300,21 @@ def stall_in_activate(s: harness.Session, host: harness.Host, main: dict, mark: 
     return bool(s.eventually("LIST's call stalls in Activate", lambda: "Activate" in mark.calls()))
 
 
-# where the program waits, how the user closes it
+# where the program waits, how the user closes it, whether the main window is minimised then
 STALL_CASES = [
-    ("tap", stall_in_tap, "close button", close_button),
-    ("tap", stall_in_tap, "Alt+F4", alt_f4),
-    ("tap", stall_in_tap, "system menu Close", system_menu_close),
-    ("tap", stall_in_tap, "session end", session_end),
-    ("LIST", stall_in_activate, "close button", close_button),
+    ("tap", stall_in_tap, "close button", close_button, False),
+    ("tap", stall_in_tap, "Alt+F4", alt_f4, False),
+    ("tap", stall_in_tap, "system menu Close", system_menu_close, False),
+    ("tap", stall_in_tap, "system menu Close", system_menu_close, True),
+    ("tap", stall_in_tap, "session end", session_end, False),
+    ("LIST", stall_in_activate, "close button", close_button, False),
 ]
 
 
-def closed_inside_a_stalled_call(s: harness.Session, where: str, stall, how: str, close) -> None:
-    what = f"stalled in {where}, {how}"
+def closed_inside_a_stalled_call(s: harness.Session, where: str, stall, how: str, close, minimised: bool) -> None:
+    what = f"stalled in {where}, {how}" + (", minimised" if minimised else "")
     s.step(f"the host hangs inside the {where}'s call and the user ends the program with the {how}")
-    label = f"stall-{where}-{how.split()[0].lower()}"
+    label = f"stall-{where}-{how.split()[0].lower()}" + ("-minimised" if minimised else "")
     host = s.start_host(f"host-{label}")
     host.send("automation", "20")
     host.send(*DOCS)
@@ -326,6 +328,11 @@ def closed_inside_a_stalled_call(s: harness.Session, where: str, stall, how: str
     host.send("automation", "21")
     app.click("Ctrl")
     harness.poll("Ctrl to be unticked", lambda: next((c["checked"] for c in app.controls() if c["text"] == "Ctrl"), None) == 0)
+    if minimised:
+        # The settings keep the place the window is restored to.
+        s.probe("syscommand", harness.APP_CLASS, str(SC_MINIMIZE))
+        s.require(bool(harness.poll("the main window to be minimised", lambda: (app.window() or {}).get("iconic"))),
+                  f"{what}: the main window is minimised")
     mark = LogMark(host)
     if not stall(s, host, main, mark):
         host.proc.kill()
@@ -359,8 +366,8 @@ def scenario(s: harness.Session) -> None:
     long_refusal_of_the_hwnd_read(s)
     hwnd_read_fails_with_the_hosts_text(s)
     commands_while_refusing(s)
-    for where, stall, how, close in STALL_CASES:
-        closed_inside_a_stalled_call(s, where, stall, how, close)
+    for where, stall, how, close, minimised in STALL_CASES:
+        closed_inside_a_stalled_call(s, where, stall, how, close, minimised)
 
 
 if __name__ == "__main__":
