@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/host_call.h"
 #include "platform/system_error.h"
 #include "platform/wide.h"
 
@@ -75,14 +76,16 @@ void Invoke(IDispatch& dispatch, TextView member, WORD flags, VARIANT* arguments
     std::wstring name = ToWide(member);
     LPOLESTR names[] = {name.data()};
     DISPID id = DISPID_UNKNOWN;
-    HRESULT hr = dispatch.GetIDsOfNames(IID_NULL, names, 1, ::GetThreadLocale(), &id);
+    HRESULT hr = CallHost([&] { return dispatch.GetIDsOfNames(IID_NULL, names, 1, ::GetThreadLocale(), &id); });
     if (hr == DISP_E_UNKNOWNNAME || hr == DISP_E_MEMBERNOTFOUND) throw MissingMember(member, hr);
     if (FAILED(hr)) throw ComError(hr);
 
     DISPPARAMS parameters{arguments, nullptr, count, 0};
     ExceptionRecord exception;
     UINT argumentError = 0;
-    hr = dispatch.Invoke(id, IID_NULL, 0, flags, &parameters, result, exception.get(), &argumentError);
+    hr = CallHost([&] {
+        return dispatch.Invoke(id, IID_NULL, 0, flags, &parameters, result, exception.get(), &argumentError);
+    });
     if (hr == DISP_E_EXCEPTION) throw exception.ToError();
     if (hr == DISP_E_MEMBERNOTFOUND) throw MissingMember(member, hr);
     if (FAILED(hr)) throw ComError(hr);
@@ -129,6 +132,12 @@ Error ComError(HRESULT hr) {
 
 ComHostObject::ComHostObject(ComPtr<IDispatch> dispatch) noexcept : dispatch_(std::move(dispatch)) {}
 
+ComHostObject::~ComHostObject() {
+    // Dropping the last reference is a call into the host as well, and can hang with it.
+    const HostCallScope scope;
+    dispatch_.Reset();
+}
+
 Text ComHostObject::GetText(TextView member) {
     Variant converted;
     GetConverted(*dispatch_.Get(), member, VT_BSTR, converted);
@@ -164,16 +173,21 @@ bool ComHostAutomation::IsRunning(TextView progId) {
     const CLSID clsid = ClassOf(progId);
     ComPtr<IUnknown> running;
     // Registered but not running (MK_E_UNAVAILABLE) and every other failure alike mean "no".
-    return SUCCEEDED(::GetActiveObject(clsid, nullptr, running.GetAddressOf()));
+    const HRESULT hr = CallHost([&] { return ::GetActiveObject(clsid, nullptr, running.ReleaseAndGetAddressOf()); });
+    const HostCallScope releasing;
+    running.Reset();
+    return SUCCEEDED(hr);
 }
 
 HostObjectPtr ComHostAutomation::Attach(TextView progId) {
     const CLSID clsid = ClassOf(progId);
     ComPtr<IUnknown> running;
-    HRESULT hr = ::GetActiveObject(clsid, nullptr, running.GetAddressOf());
+    HRESULT hr = CallHost([&] { return ::GetActiveObject(clsid, nullptr, running.ReleaseAndGetAddressOf()); });
     if (FAILED(hr)) throw ComError(hr);
     ComPtr<IDispatch> dispatch;
-    hr = running.As(&dispatch);
+    hr = CallHost([&] { return running.As(&dispatch); });
+    const HostCallScope releasing;
+    running.Reset();
     if (FAILED(hr)) throw ComError(hr);
     return std::make_unique<ComHostObject>(std::move(dispatch));
 }

@@ -31,6 +31,9 @@ class HostException final : public Error {
 class ComHostObject final : public HostObject {
   public:
     explicit ComHostObject(Microsoft::WRL::ComPtr<IDispatch> dispatch) noexcept;
+    ~ComHostObject() override;
+    ComHostObject(const ComHostObject&) = delete;
+    ComHostObject& operator=(const ComHostObject&) = delete;
 
     [[nodiscard]] Text GetText(TextView member) override;
     [[nodiscard]] std::int64_t GetInteger(TextView member) override;

@@ -13,6 +13,8 @@ Run through scripts/bench. Phases, all on one virtual desktop and one Wine serve
            then a steady state for --seconds, expected to raise none
   latency  Shift tap to F8 in the busy host, from the X key release to the host's log line
   list     LIST click to the visible drawing list with 5 and with 500 drawings
+  refused  Shift tap to F8 as in latency, taps of a host that answers at once beside taps during
+           which the host refuses every call for 300 ms from the moment of the release
   memory   where the memory goes: the floor, then memory_steps.exe with the program's start-up
            steps added one at a time, then ZO24_RAZ.exe, all running at once; private memory and
            VmRSS of each after it settled, and the private memory of each mapping
@@ -68,6 +70,7 @@ MEMORY_STEPS = (("--com", "CoInitialize (ole32, the apartment)"),
                 ("--controls", "lamp, 9 controls, owner-drawn buttons and menu, brushes, hidden list window"),
                 ("--fonts", "Tahoma 11 and 12 set on the main window and its controls"),
                 ("--list-font", "Tahoma 15 set on the hidden list box"))
+REFUSAL_MS = 300
 MEMORY_SETTLE_SECONDS = 4.0
 MEMORY_RESAMPLE_SECONDS = 2.0
 EVENT_NAMES = {0x8000: "create", 0x8001: "destroy", 0x8002: "show", 0x8003: "hide", 0x8004: "reorder",
@@ -166,7 +169,7 @@ class Bench:
         self.extras: harness.Program | None = None
         self.server_pid = 0
         self.results: dict = {"cost": [], "objects_note": "", "calls": {}, "repaint": {}, "latency": {}, "list": [],
-                              "memory": {}}
+                              "memory": {}, "refused": {}}
 
     def display(self) -> str:
         return getattr(self.s, "display", "") or self.s.x.display
@@ -406,6 +409,51 @@ class Bench:
         self.stop(app, APP_CLASS)
         self.results["latency"] = {"taps": self.o.taps, "misses": misses, "from_keyup": samples,
                                    "from_host_keyup_line": from_release_line, "xdotool_keyup_ms": keyup_calls}
+
+    # -- tap latency while the host refuses calls ----------------------------------------------
+
+    def refused_tap(self, env: dict, refuse_ms: int) -> float | None:
+        """One Shift tap; with `refuse_ms`, the host starts refusing every call as the key goes up.
+        Milliseconds from the release to the host's F8, or None when no F8 came."""
+        subprocess.run(["xdotool", "keydown", "shift"], env=env, check=True, timeout=10)
+        time.sleep(0.25)
+        offset = self.host.log.stat().st_size
+        if refuse_ms:
+            # Not waited for: the host reads its commands every 20 ms, so the refusal begins within
+            # that of the release, before the program's next 100 ms sample.
+            with open(self.host.commands, "a", encoding="utf-8", newline="") as f:
+                f.write(f"refuse\t{refuse_ms}\n")
+        subprocess.run(["xdotool", "keyup", "shift"], env=env, check=True, timeout=10)
+        released = time.monotonic()
+        seen = watch_log(self.host.log, offset, ("key\tdown\t119",), 2.5)
+        return (seen["key\tdown\t119"] - released) * 1000 if seen else None
+
+    def refused(self) -> None:
+        refuse_ms = REFUSAL_MS
+        say(f"bench: Shift tap to F8, {self.o.refused_taps} taps each with the host answering and refusing "
+            f"{refuse_ms} ms")
+        app = self.start_app()
+        self.host.send("automation", "20")
+        self.host.send("busy", "1")
+        self.bring_to_front("host")
+        env = dict(os.environ, DISPLAY=self.display())
+        rng = random.Random(9)
+        rows = {}
+        for label, ms in (("answering", 0), ("refusing", refuse_ms)):
+            samples, misses = [], 0
+            for _ in range(self.o.refused_taps):
+                value = self.refused_tap(env, ms)
+                if value is None:
+                    misses += 1
+                else:
+                    samples.append(value)
+                # Past the refusal, and off the tick's phase.
+                time.sleep(ms / 1000 + rng.uniform(0.15, 0.35))
+            rows[label] = {"ms": samples, "misses": misses}
+        self.host.send("refuse", "off")
+        self.host.send("busy", "0")
+        self.stop(app, APP_CLASS)
+        self.results["refused"] = {"taps": self.o.refused_taps, "refuse_ms": refuse_ms, "rows": rows}
 
     # -- LIST -----------------------------------------------------------------------------------
 
@@ -788,6 +836,7 @@ def report(results: dict, options: argparse.Namespace, command: str, started: da
         lines += latency_lines(lat)
     else:
         lines += ["(not measured in this run)"]
+    lines += ["", "## Shift tap to F8 while the host refuses calls", ""] + refused_lines(results.get("refused", {}))
     lines += ["", "## LIST to the visible drawing list", "",
               "`bench_helper.exe list` posts BM_CLICK to the LIST button and polls every 1 ms until the "
               "TInputListForm window is visible (QueryPerformanceCounter), then presses Escape and waits until it "
@@ -826,6 +875,25 @@ def report(results: dict, options: argparse.Namespace, command: str, started: da
     return "\n".join(lines)
 
 
+def refused_lines(ref: dict) -> list[str]:
+    if not ref:
+        return ["(not measured in this run)"]
+    out = [f"As above (host busy and in front, 250 ms Shift hold, clock from `xdotool keyup` to the host's "
+           f"`key down 119`), {ref['taps']} taps each: the host answering at once, and the host refusing every call "
+           f"for {ref['refuse_ms']} ms from the release (`refuse {ref['refuse_ms']}` written to its command file just "
+           "before `xdotool keyup`; it reads the file every 20 ms). The program makes a refused call again every "
+           "50 ms for up to 1 s, so a refused tap is expected to take up to the refusal's length longer.", "",
+           "| host | taps with F8 | median ms | max ms |", "|---|---|---|---|"]
+    for label, row in ref["rows"].items():
+        values = row["ms"]
+        if values:
+            out.append(f"| {label} | {len(values)} of {ref['taps']} | {statistics.median(values):.1f} | "
+                       f"{max(values):.1f} |")
+        else:
+            out.append(f"| {label} | 0 of {ref['taps']} | | |")
+    return out
+
+
 def latency_lines(lat: dict) -> list[str]:
     samples = lat["from_keyup"]
     if not samples:
@@ -854,7 +922,8 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
     parser.add_argument("--call-seconds", type=float, default=3, help="length of each relay-traced run")
     parser.add_argument("--taps", type=int, default=50)
     parser.add_argument("--list-runs", type=int, default=5)
-    parser.add_argument("--only", default="cost,calls,repaint,latency,list,memory",
+    parser.add_argument("--refused-taps", type=int, default=20)
+    parser.add_argument("--only", default="cost,calls,repaint,latency,refused,list,memory",
                         help="comma-separated phases to run")
     parser.add_argument("--output", default=str(ROOT / "docs" / "performance.md"))
     parser.add_argument("--command", default="", help="the command line to record in the report")

@@ -552,6 +552,24 @@ std::string Run(const std::vector<std::wstring>& args) {
         need(3);
         return Json(PostMessageW(FindTop(args[1]), WM_COMMAND, MAKEWPARAM(Number(args[2]), 0), 0) != FALSE);
     }
+    if (query == L"syscommand") {
+        // What the system menu's items send, e.g. SC_CLOSE (0xF060).
+        need(3);
+        return Json(PostMessageW(FindTop(args[1]), WM_SYSCOMMAND, static_cast<WPARAM>(Number(args[2])), 0) != FALSE);
+    }
+    if (query == L"endsession") {
+        // As the system does at log-off: ask, then tell. A program that ends while handling the
+        // second message leaves it unanswered.
+        need(2);
+        const HWND window = FindTop(args[1]);
+        DWORD_PTR agreed = 0;
+        const bool asked = SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                               kSendTimeoutMs, &agreed) != 0;
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, WM_ENDSESSION, asked && agreed, ENDSESSION_LOGOFF, SMTO_NORMAL, kSendTimeoutMs,
+                            &ignored);
+        return Json(asked && agreed != 0);
+    }
     if (query == L"errortext") {
         need(2);
         return SystemText(static_cast<DWORD>(std::wcstoul(args[1].c_str(), nullptr, 0)));

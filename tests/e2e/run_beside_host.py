@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
-"""Shows ZO24_RAZ.exe at work: starts the test host with a drawing open and the program beside it,
-takes a screenshot once the program has found the host, and keeps both running until the program is
-closed (or exits right after the screenshot with --screenshot-only).
+"""Shows ZO24_RAZ.exe at work: starts the test host with three drawings open and the program beside
+it, takes a screenshot once the program has found the host, and keeps both running until the
+program is closed (or exits right after the screenshot with --screenshot-only).
+
+The host's window says what the host does: click its box to make it busy, click into it and tap
+Shift, and the F8 that the program sends shows among the keys it received. On a private Xvfb
+server (no $DISPLAY) the script plays that tap itself before the screenshot.
 
 Uses the screen in $DISPLAY when there is one, otherwise a private Xvfb server."""
 
@@ -14,11 +18,14 @@ import time
 from pathlib import Path
 
 import harness
+from commands_support import VK_F8, LogMark, bring_host_to_front, tap
 from harness import CAPTION_PREFIX, HOST_CLASS, LAMP_GREEN
 
 HOST_TITLE = "KORVA 2020 - [Drawing1.dwg]"
 DRAWINGS = ["Drawing1.dwg", "Drawing2.dwg", "Site plan.dwg"]
 CROP_MARGIN = 24
+# The program beside the host's window, not over it.
+APP_SETTINGS = "[KORVA]\nLeft=410\nTop=40\n"
 
 
 def parse_args() -> argparse.Namespace:
@@ -30,30 +37,46 @@ def parse_args() -> argparse.Namespace:
     return parser.parse_args()
 
 
-def crop_main_window(shot: Path, window: dict, out: Path) -> None:
-    left, top, right, bottom = window["rect"]
+def crop_windows(shot: Path, windows: list[dict], out: Path) -> None:
+    left, top = min(w["rect"][0] for w in windows), min(w["rect"][1] for w in windows)
+    right, bottom = max(w["rect"][2] for w in windows), max(w["rect"][3] for w in windows)
     x, y = max(left - CROP_MARGIN, 0), max(top - CROP_MARGIN, 0)
     size = f"{right - left + 2 * CROP_MARGIN}x{bottom - top + 2 * CROP_MARGIN}+{x}+{y}"
     out.parent.mkdir(parents=True, exist_ok=True)
     subprocess.run(["convert", str(shot), "-crop", size, "+repage", str(out)], check=True, timeout=30)
 
 
+def play_busy_tap(s: harness.Session, host: harness.Host, host_window: dict) -> None:
+    """What a newcomer tries by hand: the host busy with a command, a Shift tap in it, F8 back."""
+    host.send("busy", "1")
+    bring_host_to_front(s, host, "main", host_window["hwnd"])
+    mark = LogMark(host)
+    tap(s, "shift")
+    try:
+        harness.poll("F8 to reach the host", lambda: mark.keys(VK_F8) == ["down", "up"])
+    except harness.Fatal:
+        harness.say("run: the Shift tap did not come back as F8; the screenshot shows what the host saw")
+
+
 def show(s: harness.Session, args: argparse.Namespace) -> int:
     host = s.start_host("host")
-    host.window("main", HOST_TITLE, HOST_CLASS)
+    host_window = host.window("main", HOST_TITLE, HOST_CLASS)
     host.send("automation", "20")
     host.send("docs", "0", *DRAWINGS)
-    app = s.start_app("ZO24_RAZ")
+    app = s.start_app("ZO24_RAZ", settings=APP_SETTINGS)
     window = app.wait_window()
     expected = CAPTION_PREFIX + HOST_TITLE[:14]
     if app.wait_caption(expected) != expected or app.wait_lamp(LAMP_GREEN) != LAMP_GREEN:
         harness.say("run: the program did not show the host in its caption and lamp; the screenshot shows why")
+    if s.x is not None:
+        play_busy_tap(s, host, host_window)
     window = app.window() or window
+    host_window = s.probe("find", HOST_CLASS, HOST_TITLE) or host_window
     shot = s.screenshot(s.run_dir / "screenshot.png")
     harness.say(f"run: screenshot saved to {shot}")
     if args.crop:
-        crop_main_window(shot, window, Path(args.crop))
-        harness.say(f"run: main window saved to {args.crop}")
+        crop_windows(shot, [window, host_window], Path(args.crop))
+        harness.say(f"run: the host's window and the main window saved to {args.crop}")
     if args.screenshot_only:
         return 0
     harness.say("run: ZO24_RAZ.exe runs beside the test host; close its window (or press Ctrl+C) to end")

@@ -253,7 +253,7 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, 
     HRESULT hr = S_OK;
     HRESULT code = kForcedFailure;
     if (model_.failingMember && SameName(*model_.failingMember, member.c_str())) {
-        failure = L"テストホストの失敗: " + member;
+        failure = model_.failingDescription.empty() ? L"テストホストの失敗: " + member : model_.failingDescription;
         hr = DISP_E_EXCEPTION;
     } else {
         hr = Call(member, flags, args, result, failure, argError);

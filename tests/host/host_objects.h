@@ -31,6 +31,8 @@ struct HostModel {
     std::vector<std::shared_ptr<Drawing>> drawings;
     int activeIndex = -1;
     std::optional<std::wstring> failingMember;  // compared without regard to case
+    // The description that member's DISP_E_EXCEPTION carries; empty: a text naming the member.
+    std::wstring failingDescription;
     // The process ends inside this member's call without answering it, as a crashing host would.
     std::optional<std::wstring> dyingMember;
     // This member's call holds the thread (no messages pumped) for that long before it answers.

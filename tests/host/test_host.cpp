@@ -11,6 +11,19 @@
 //                        host's only thread in Sleep for <ms> milliseconds, pumping no messages and
 //                        reading no commands, and then answers as usual. `stall off` ends it.
 // The member name is compared without regard to case, as `fail` does.
+//
+// A busy host that refuses calls, and a host member that fails with a text of its own:
+//   refuse <ms> [call]   for the next <ms> milliseconds every incoming call is refused at once
+//                        (the host's message filter answers SERVERCALL_REJECTED), as a host in a
+//                        modal state does; with `call` (e.g. IDispatch.Invoke) only calls of that
+//                        name. Each refusal is logged as `refused <interface.method> <tick count
+//                        in ms>`. `refuse off` ends it early.
+//   fail <member> [text] every call of that member fails with DISP_E_EXCEPTION; the description is
+//                        the text when given. `fail off` ends it.
+//
+// The host's main windows (class "Afx:...") show for a person what the host is and does: busy or
+// idle (click the box to switch), whether the automation object is published, the open drawings,
+// the keys and calls it received last.
 #include <windows.h>
 // The COM and shell headers build on the declarations above.
 #include <objbase.h>
@@ -19,6 +32,7 @@
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -96,6 +110,73 @@ struct CommandError {
     std::wstring text;
 };
 
+// Refuses every incoming call while a deadline lies ahead, as a host busy in a modal loop does.
+class RefusingFilter final : public IMessageFilter {
+  public:
+    std::function<void(const std::vector<std::wstring>&)> log;
+
+    void RefuseFor(DWORD milliseconds, std::wstring onlyCall = {}) {
+        refuseUntil_ = GetTickCount64() + milliseconds;
+        onlyCall_ = std::move(onlyCall);
+    }
+    void StopRefusing() { refuseUntil_ = 0; }
+    [[nodiscard]] ULONGLONG RefusingLeft() const {
+        const ULONGLONG now = GetTickCount64();
+        return refuseUntil_ > now ? refuseUntil_ - now : 0;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IMessageFilter) return E_NOINTERFACE;
+        *object = static_cast<IMessageFilter*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO info) override {
+        if (RefusingLeft() == 0) return SERVERCALL_ISHANDLED;
+        const std::wstring call = CallName(info);
+        if (!onlyCall_.empty() && call != onlyCall_) return SERVERCALL_ISHANDLED;
+        // With the host's clock, so that a driver can tell how long a caller kept trying.
+        if (log) log({L"refused", call, std::to_wstring(GetTickCount64())});
+        return SERVERCALL_REJECTED;
+    }
+    // The host makes no calls of its own; these belong to a caller's side.
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return static_cast<DWORD>(-1); }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+
+  private:
+    static std::wstring CallName(LPINTERFACEINFO info) {
+        if (info == nullptr) return L"?";
+        static const GUID kRemUnknown = {0x00000131, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+        static const wchar_t* const kDispatchMethods[] = {L"QueryInterface", L"AddRef", L"Release",
+                                                          L"GetTypeInfoCount", L"GetTypeInfo",
+                                                          L"GetIDsOfNames", L"Invoke"};
+        static const wchar_t* const kRemUnknownMethods[] = {L"QueryInterface", L"AddRef", L"Release",
+                                                            L"RemQueryInterface", L"RemAddRef", L"RemRelease"};
+        const WORD method = info->wMethod;
+        if (info->iid == IID_IDispatch && method < std::size(kDispatchMethods)) {
+            return std::wstring(L"IDispatch.") + kDispatchMethods[method];
+        }
+        if (info->iid == kRemUnknown && method < std::size(kRemUnknownMethods)) {
+            return std::wstring(L"IRemUnknown.") + kRemUnknownMethods[method];
+        }
+        wchar_t iid[40] = {};
+        StringFromGUID2(info->iid, iid, 40);
+        return std::wstring(iid) + L"." + std::to_wstring(method);
+    }
+
+    std::atomic<ULONG> references_{1};
+    ULONGLONG refuseUntil_ = 0;
+    std::wstring onlyCall_;
+};
+
 class TestHost {
   public:
     TestHost(HINSTANCE instance, std::wstring controlDir);
@@ -122,6 +203,12 @@ class TestHost {
     [[nodiscard]] long ExternalApplicationReferences() const;
     void DestroyWindows();
     void Exit();
+    // What a person sees in the host's main windows.
+    void NotePanelEvent(const std::vector<std::wstring>& fields);
+    void RefreshPanels();
+    void PaintPanel(HWND window);
+    void ClickPanel(HWND window, POINT at);
+    [[nodiscard]] static bool ShowsPanel(HWND window);
 
     HINSTANCE instance_;
     std::wstring controlDir_;
@@ -139,6 +226,12 @@ class TestHost {
     HostModel model_;
     ComPtr<DispatchObject> application_;
     DWORD registration_ = 0;
+
+    ComPtr<RefusingFilter> filter_;
+    std::wstring publishedProgId_;
+    std::deque<std::wstring> lastKeys_;
+    std::deque<std::wstring> lastCalls_;
+    bool panelShowedRefusing_ = false;
 };
 
 TestHost* g_host = nullptr;  // the timer callback and the window procedure find the host here
@@ -171,6 +264,9 @@ bool TestHost::Start() {
         log_.release();
         return false;
     }
+    filter_.Attach(new RefusingFilter);
+    filter_->log = [this](const std::vector<std::wstring>& fields) { Log(fields); };
+    CoRegisterMessageFilter(filter_.Get(), nullptr);
     timer_ = SetTimer(nullptr, 0, kPollMilliseconds, &TestHost::PollTimer);
     Log({L"ready"});
     return timer_ != 0;
@@ -186,6 +282,7 @@ void TestHost::Log(const std::vector<std::wstring>& fields) {
     DWORD written = 0;
     // One write per line with no buffering in between, so a reader never sees half an event.
     WriteFile(log_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    NotePanelEvent(fields);
 }
 
 void CALLBACK TestHost::PollTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -193,6 +290,7 @@ void CALLBACK TestHost::PollTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void TestHost::Poll() {
+    if ((filter_->RefusingLeft() != 0) != panelShowedRefusing_) RefreshPanels();
     const std::wstring path = controlDir_ + L"\\commands.txt";
     UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -318,6 +416,16 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
         } else {
             model_.failingMember = fields[1];
         }
+        model_.failingDescription = fields.size() > 2 ? fields[2] : std::wstring();
+    } else if (command == L"refuse") {
+        RequireFields(fields, 2);
+        if (fields[1] == L"off") {
+            filter_->StopRefusing();
+        } else {
+            const std::int64_t milliseconds = ParseInteger(fields[1]);
+            if (milliseconds < 0 || milliseconds > 600000) throw CommandError{L"out of range: " + fields[1]};
+            filter_->RefuseFor(static_cast<DWORD>(milliseconds), fields.size() > 2 ? fields[2] : std::wstring());
+        }
     } else if (command == L"die") {
         RequireFields(fields, 2);
         if (fields[1] == L"off") {
@@ -340,9 +448,11 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
         RequireFields(fields, 2);
         Sleep(static_cast<DWORD>(ParseInteger(fields[1])));
     } else if (command == L"refs") {
-        Log({L"refs", std::to_wstring(model_.liveObjects + ExternalApplicationReferences())});
+        Log({L"refs", std::to_wstring(model_.liveObjects + ExternalApplicationReferences()),
+             std::to_wstring(model_.liveObjects), std::to_wstring(ExternalApplicationReferences())});
     } else if (command == L"exit") {
         Exit();
+        CoRegisterMessageFilter(nullptr, nullptr);
     } else {
         throw CommandError{L"unknown command"};
     }
@@ -407,6 +517,16 @@ LRESULT CALLBACK TestHost::WindowProc(HWND window, UINT message, WPARAM wParam, 
                 if (!id.empty()) host->Log({L"foreground", id});
             }
             break;
+        case WM_PAINT:
+            if (ShowsPanel(window)) {
+                host->PaintPanel(window);
+                return 0;
+            }
+            break;
+        case WM_LBUTTONDOWN:
+            if (ShowsPanel(window)) host->ClickPanel(window, POINT{static_cast<short>(LOWORD(lParam)),
+                                                                     static_cast<short>(HIWORD(lParam))});
+            break;
         case WM_NCDESTROY: {
             // Closed from outside (the system menu, a WM_CLOSE): forget it without destroying again.
             const std::wstring id = host->IdOf(window);
@@ -439,12 +559,16 @@ void TestHost::SetAutomation(const std::wstring& digits) {
         registration_ = 0;
         throw CommandError{L"RegisterActiveObject " + HexCode(hr)};
     }
+    publishedProgId_ = progId;
+    RefreshPanels();
 }
 
 void TestHost::RevokeAutomation() {
     if (registration_ == 0) return;
     RevokeActiveObject(registration_, nullptr);
     registration_ = 0;
+    publishedProgId_.clear();
+    RefreshPanels();
 }
 
 long TestHost::ExternalApplicationReferences() const {
@@ -481,6 +605,116 @@ void TestHost::DestroyWindows() {
 void TestHost::Exit() {
     RevokeAutomation();
     DestroyWindows();
+}
+
+// ---- What a person sees in the host's main windows -----------------------------------------
+
+constexpr std::size_t kPanelHistory = 6;
+constexpr RECT kBusyBox = {10, 34, 230, 62};
+
+std::wstring KeyName(const std::wstring& code) {
+    if (code == L"119") return L"F8";
+    if (code == L"120") return L"F9";
+    if (code == L"16") return L"Shift";
+    if (code == L"17") return L"Ctrl";
+    return L"key " + code;
+}
+
+void Remember(std::deque<std::wstring>& history, std::wstring entry) {
+    history.push_back(std::move(entry));
+    while (history.size() > kPanelHistory) history.pop_front();
+}
+
+std::wstring Joined(const std::deque<std::wstring>& items) {
+    std::wstring text;
+    for (const std::wstring& item : items) text += (text.empty() ? L"" : L", ") + item;
+    return text.empty() ? L"none yet" : text;
+}
+
+bool TestHost::ShowsPanel(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return std::wstring_view(name).substr(0, 4) == L"Afx:";
+}
+
+void TestHost::NotePanelEvent(const std::vector<std::wstring>& fields) {
+    const std::wstring& kind = fields[0];
+    if (kind == L"key" && fields.size() >= 3) {
+        Remember(lastKeys_, KeyName(fields[2]) + L" " + fields[1]);
+    } else if ((kind == L"call" || kind == L"activated") && fields.size() >= 2) {
+        Remember(lastCalls_, kind == L"call" ? fields[1] : L"activated " + fields[1]);
+    } else if (kind == L"refused" && fields.size() >= 2) {
+        Remember(lastCalls_, L"REFUSED " + fields[1]);
+    }
+    RefreshPanels();
+}
+
+void TestHost::RefreshPanels() {
+    panelShowedRefusing_ = filter_ && filter_->RefusingLeft() != 0;
+    for (const auto& [id, window] : windows_) {
+        if (ShowsPanel(window.get())) InvalidateRect(window.get(), nullptr, TRUE);
+    }
+}
+
+void TestHost::ClickPanel(HWND, POINT at) {
+    if (!PtInRect(&kBusyBox, at)) return;
+    model_.busy = !model_.busy;
+    Log({L"clicked", L"busy", model_.busy ? L"1" : L"0"});
+}
+
+void TestHost::PaintPanel(HWND window) {
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(window, &paint);
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    const HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+    const HGDIOBJ oldFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+
+    RECT line{10, 8, client.right - 10, 30};
+    DrawTextW(dc, L"test_host.exe: a stand-in for the CAD host", -1, &line, DT_LEFT | DT_SINGLELINE);
+
+    // Amber while a command runs, so that a Shift tap in this window becomes F8.
+    const HBRUSH fill = CreateSolidBrush(model_.busy ? RGB(255, 200, 60) : RGB(210, 230, 210));
+    FillRect(dc, &kBusyBox, fill);
+    DeleteObject(fill);
+    FrameRect(dc, &kBusyBox, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RECT box = kBusyBox;
+    DrawTextW(dc, model_.busy ? L"BUSY: a command runs" : L"IDLE: waits for a command", -1, &box,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    RECT hint{kBusyBox.right + 8, kBusyBox.top, client.right - 10, kBusyBox.bottom};
+    SetTextColor(dc, RGB(90, 90, 90));
+    DrawTextW(dc, L"click to switch", -1, &hint, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    SetTextColor(dc, RGB(0, 0, 0));
+
+    std::wstring drawings;
+    for (std::size_t i = 0; i < model_.drawings.size(); ++i) {
+        if (!drawings.empty()) drawings += L", ";
+        drawings += model_.drawings[i]->name;
+        if (static_cast<int>(i) == model_.activeIndex) drawings += L" (active)";
+    }
+    std::wstring faults;
+    if (filter_ && filter_->RefusingLeft() != 0) faults += L"refusing every call (busy in a dialog); ";
+    if (model_.stallingMember) {
+        faults += L"hangs " + std::to_wstring(model_.stallMilliseconds) + L" ms in " + *model_.stallingMember + L"; ";
+    }
+    if (model_.failingMember) faults += L"fails " + *model_.failingMember + L"; ";
+    if (model_.dyingMember) faults += L"dies in " + *model_.dyingMember + L"; ";
+    const std::wstring text =
+        L"Automation: " + (publishedProgId_.empty() ? std::wstring(L"not published") : publishedProgId_ + L" published") +
+        L"\nFaults: " + (faults.empty() ? std::wstring(L"none") : faults) +
+        L"\nDrawings: " + (drawings.empty() ? std::wstring(L"none open") : drawings) +
+        L"\nKeys received: " + Joined(lastKeys_) +
+        L"\nCalls answered: " + Joined(lastCalls_);
+    RECT body{10, kBusyBox.bottom + 10, client.right - 10, client.bottom - 6};
+    DrawTextW(dc, text.c_str(), -1, &body, DT_LEFT | DT_WORDBREAK);
+
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    EndPaint(window, &paint);
 }
 
 struct ComApartment {

@@ -3,9 +3,12 @@
 #include <imm.h>
 #include <windowsx.h>
 
+#include <vector>
+
 #include "core/caption.h"
 #include "platform/desktop_windows.h"
 #include "platform/fault_injection.h"
+#include "platform/host_call.h"
 #include "platform/system_error.h"
 #include "platform/wide.h"
 #include "res/resource.h"
@@ -23,6 +26,8 @@ constexpr int kClientWidth = 188;
 constexpr int kClientHeight = 49;
 constexpr int kFirstControlId = 101;
 constexpr RECT kShape1Place{2, 1, 2 + 9, 1 + 25};
+// Sent by the host-call watch while a call to the host takes long (platform/host_call.h).
+constexpr UINT kHostCallWatchMessage = WM_APP + 1;
 
 struct ControlLayout {
     const wchar_t* className;
@@ -156,6 +161,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (theme_) return reinterpret_cast<LRESULT>(theme_->ColourEdit(reinterpret_cast<HDC>(wParam)));
             break;
         case WM_CLOSE:
+            if (IsInsideHostCall()) EndInsideHostCall();
             // Nothing refuses the close. The loop ends; the window is destroyed (and the settings
             // written) after it, hidden until then.
             ::ShowWindow(window_, SW_HIDE);
@@ -166,16 +172,20 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION:
             // The process may be ended as soon as this returns: write the settings now.
             if (wParam) {
+                if (IsInsideHostCall()) EndInsideHostCall();
                 ::ShowWindow(window_, SW_HIDE);
                 ::DestroyWindow(window_);
                 ::PostQuitMessage(0);
             }
             return 0;
+        case kHostCallWatchMessage:
+            if (IsInsideHostCall() && CloseRequestQueued()) EndInsideHostCall();
+            return 0;
         case WM_DESTROY:
             destroyed_ = true;
             ::KillTimer(window_, kTimer1);
-            // The window is going: the error box of a failed write has no owner left.
-            RunGuarded(nullptr, [this] { FormDestroy(); });
+            WatchHostCallsFor(nullptr, 0);
+            WriteSettingsOnce();
             return 0;
         default:
             break;
@@ -184,6 +194,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::OnCreate() {
+    WatchHostCallsFor(window_, kHostCallWatchMessage);
     CreateControls();
     popupMenu1_.Build(theme_);
     if (theme_) {
@@ -315,6 +326,51 @@ void MainWindow::OnContextMenu(LPARAM lParam) {
         }
     }
     popupMenu1_.Track(window_, point);
+}
+
+void MainWindow::WriteSettingsOnce() {
+    if (settingsWritten_) return;
+    settingsWritten_ = true;
+    // The window is going: the error box of a failed write has no owner left.
+    RunGuarded(nullptr, [this] { FormDestroy(); });
+}
+
+bool MainWindow::CloseRequestQueued() const {
+    // The user's ways of closing, as they wait in the queue while the program cannot dispatch
+    // them (a peek sees only the first message of a kind, so some are taken out to look past).
+    MSG message{};
+    if (::PeekMessageW(&message, window_, WM_CLOSE, WM_CLOSE, PM_NOREMOVE | PM_NOYIELD)) return true;
+    if (::PeekMessageW(&message, window_, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_NOREMOVE | PM_NOYIELD) &&
+        (message.wParam & 0xFFF0) == SC_CLOSE) {
+        return true;
+    }
+    // Presses on the frame: the close button ends the program; a press anywhere else on the
+    // frame of a window that cannot answer is dropped.
+    while (::PeekMessageW(&message, window_, WM_NCLBUTTONDOWN, WM_NCMBUTTONDBLCLK, PM_REMOVE | PM_NOYIELD)) {
+        if (message.message == WM_NCLBUTTONDOWN && message.wParam == HTCLOSE) return true;
+    }
+    // Alt+F4 goes to the control that has the focus, behind the Alt press itself. The keys are
+    // put back in their order when they ask for nothing, so typing is not lost.
+    std::vector<MSG> keys;
+    bool closeKey = false;
+    while (::PeekMessageW(&message, window_, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_NOYIELD)) {
+        if (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4) closeKey = true;
+        keys.push_back(message);
+    }
+    if (closeKey) return true;
+    for (const MSG& key : keys) ::PostMessageW(key.hwnd, key.message, key.wParam, key.lParam);
+    return false;
+}
+
+void MainWindow::EndInsideHostCall() {
+    // A host that does not answer must not keep the user from closing, nor cost the session's
+    // settings. The call cannot be cancelled, so the program does not go back into it: it writes
+    // the settings exactly as the window's destruction would and ends here, with exit code 0.
+    // No tick may start under the error box of a failed write.
+    ::KillTimer(window_, kTimer1);
+    ::ShowWindow(window_, SW_HIDE);
+    WriteSettingsOnce();
+    ::ExitProcess(0);
 }
 
 HWND MainWindow::ToggleControl(Toggle toggle) const noexcept {

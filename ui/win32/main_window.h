@@ -85,6 +85,9 @@ private:
     void OnActivate(bool active);
     void OnContextMenu(LPARAM lParam);
     void FormDestroy();
+    void WriteSettingsOnce();
+    [[nodiscard]] bool CloseRequestQueued() const;
+    [[noreturn]] void EndInsideHostCall();
     [[nodiscard]] RunSettings CollectSettings() const;
     [[nodiscard]] ScreenAndWindowSize Sizes() const;
     [[nodiscard]] HWND ToggleControl(Toggle toggle) const noexcept;
@@ -108,6 +111,7 @@ private:
     // The program's own write of the version box is no user's change: FormCreate decides then
     // whether Edit2Change runs.
     bool writingVersionBox_ = false;
+    bool settingsWritten_ = false;  // written once, also when the program ends inside a host call
 };
 
 }  // namespace zo
