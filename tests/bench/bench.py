@@ -499,7 +499,7 @@ class Bench:
     def memory(self) -> None:
         say("bench: where the memory goes, every variant running at once, host in front")
         self.bring_to_front("host")
-        rows = [{"step": "floor.exe (idle tick only)", "program": self.start_floor()},
+        rows = [{"step": "floor.exe (required windows, idle tick)", "program": self.start_floor()},
                 {"step": "memory_steps.exe, no step (floor tick + the program's manifest)",
                  "program": self.start_steps([])}]
         flags: list[str] = []
