@@ -47,7 +47,7 @@ ROOT = Path(__file__).resolve().parents[2]
 CLK_TCK = os.sysconf("SC_CLK_TCK")
 PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024
 
-HOST_TITLE = "KORVA 2020 (x64) - [Drawing1.dwg]"
+HOST_TITLE = "KORVA 2020 (x64) - [Drawing1.drw]"
 HOST_CAPTION = CAPTION_PREFIX + "KORVA 2020 x6"
 OTHER_CLASS = "ZoBenchOther"
 FLOOR_CLASS = "ZoBenchFloor"
@@ -463,7 +463,7 @@ class Bench:
         self.host.send("busy", "0")
         for drawings in (5, 500):
             say(f"bench: LIST with {drawings} drawings, {self.o.list_runs} runs")
-            self.host.send("docs", "0", *[f"Drawing{i + 1}.dwg" for i in range(drawings)])
+            self.host.send("docs", "0", *[f"Drawing{i + 1}.drw" for i in range(drawings)])
             shown, hidden = [], []
             for _ in range(self.o.list_runs):
                 answer = self.helper("list", "60000", timeout=120)

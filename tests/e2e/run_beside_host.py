@@ -21,8 +21,8 @@ import harness
 from commands_support import VK_F8, LogMark, bring_host_to_front, tap
 from harness import CAPTION_PREFIX, HOST_CLASS, LAMP_GREEN
 
-HOST_TITLE = "KORVA 2020 - [Drawing1.dwg]"
-DRAWINGS = ["Drawing1.dwg", "Drawing2.dwg", "Site plan.dwg"]
+HOST_TITLE = "KORVA 2020 - [Drawing1.drw]"
+DRAWINGS = ["Drawing1.drw", "Drawing2.drw", "Site plan.drw"]
 CROP_MARGIN = 24
 # The program beside the host's window, not over it.
 APP_SETTINGS = "[KORVA]\nLeft=410\nTop=40\n"

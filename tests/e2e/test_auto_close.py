@@ -4,7 +4,7 @@
 import harness
 from harness import CAPTION_PREFIX, LAMP_GREEN, LAMP_GREY
 
-HOST_TITLE = "KORVA 2020 - [Drawing1.dwg]"
+HOST_TITLE = "KORVA 2020 - [Drawing1.drw]"
 QUIET_SECONDS = 1.5  # fifteen ticks
 
 

@@ -8,7 +8,7 @@ import harness
 from harness import CAPTION_PREFIX, LAMP_GREEN, LAMP_GREY
 from settings_support import close_app, section, shown_window, start_app_in, toggle_states, version_box
 
-HOST_TITLE = "KORVA 2020 - [Drawing1.dwg]"
+HOST_TITLE = "KORVA 2020 - [Drawing1.drw]"
 HOST_CAPTION = CAPTION_PREFIX + "KORVA 2020 - ["
 QUIET_SECONDS = 1.5  # fifteen ticks
 FLAP_PERIOD = 0.5

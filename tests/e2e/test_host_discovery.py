@@ -21,7 +21,7 @@ DECOYS = [
 TITLES = [
     ("2020", "KORVA 2020 (x64)", CAPTION_PREFIX + "KORVA 2020 x6"),
     ("2020", "Dravelin 2020 (x64)", CAPTION_PREFIX + "Dravelin 2020"),
-    ("2020", "KORVA 2020 - [Drawing1.dwg]", CAPTION_PREFIX + "KORVA 2020 - ["),
+    ("2020", "KORVA 2020 - [Drawing1.drw]", CAPTION_PREFIX + "KORVA 2020 - ["),
     ("2020", "KORVA(2020) (x64)", CAPTION_PREFIX + "KORVA2020) (x"),
     ("2020", "KORVA 2020 図面", CAPTION_PREFIX + "KORVA 2020 図面"),
     ("21", "Dravelin 2021 (x64)", CAPTION_PREFIX + "Dravelin 2021"),

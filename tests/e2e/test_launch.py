@@ -12,8 +12,8 @@ QUIET_SECONDS = 2.0  # twenty ticks, and far longer than a started copy needs to
 # whether the registered executable is started
 CASES = [
     ("an existing executable, no host", "exe", None, True),
-    ("an existing executable, host running under another version", "exe", "KORVA 2024 - [a.dwg]", True),
-    ("an existing executable, host window found", "exe", "KORVA 2020 - [a.dwg]", False),
+    ("an existing executable, host running under another version", "exe", "KORVA 2024 - [a.drw]", True),
+    ("an existing executable, host window found", "exe", "KORVA 2020 - [a.drw]", False),
     ("a folder", "folder", None, False),
     ("a missing file", "missing", None, False),
     ("an empty path", "empty", None, False),

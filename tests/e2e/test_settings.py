@@ -12,7 +12,7 @@ from settings_support import (BOM, KEYS, SCREEN_HEIGHT, SCREEN_WIDTH, SETTINGS_N
                               shown_window, start_app_in, toggle_states, version_box)
 
 ALL_TICKED = {"Shift": 1, "Ctrl": 1, "IME": 1, "OFF": 1}
-HOST_2024 = "KORVA 2024 - [Plan.dwg]"
+HOST_2024 = "KORVA 2024 - [Plan.drw]"
 
 
 def outer_size(win: dict) -> tuple[int, int]:

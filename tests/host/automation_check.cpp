@@ -231,13 +231,13 @@ void CheckApplication(zo::ComHostAutomation& automation, HostProcess& host) {
 }
 
 void CheckDocuments(zo::ComHostAutomation& automation, HostProcess& host) {
-    host.Command(L"docs\t1\ta.dwg\t図面2.dwg\tc.dwg");
+    host.Command(L"docs\t1\ta.drw\t図面2.drw\tc.drw");
     const zo::HostObjectPtr app = automation.Attach(kRegistered);
     Report("ActiveDocument names the active drawing",
-           app->GetObject(u"ActiveDocument")->GetText(u"Name") == u"図面2.dwg");
+           app->GetObject(u"ActiveDocument")->GetText(u"Name") == u"図面2.drw");
     const zo::HostObjectPtr documents = app->GetObject(u"Documents");
     Report("Count is the number of drawings", documents->GetInteger(u"Count") == 3);
-    const Text names[] = {u"a.dwg", u"図面2.dwg", u"c.dwg"};
+    const Text names[] = {u"a.drw", u"図面2.drw", u"c.drw"};
     for (std::int32_t i = 0; i < 3; ++i) {
         const Text name = documents->GetItem(i)->GetText(u"Name");
         Report("Item(" + std::to_string(i) + ") is " + Utf8(names[i]), name == names[i], Utf8(name));
@@ -248,11 +248,11 @@ void CheckDocuments(zo::ComHostAutomation& automation, HostProcess& host) {
 
     documents->GetItem(2)->CallMethod(u"Activate");
     Report("Activate is logged by the host",
-           host.WaitForLine([](const std::wstring& l) { return l == L"activated\tc.dwg"; }).has_value());
+           host.WaitForLine([](const std::wstring& l) { return l == L"activated\tc.drw"; }).has_value());
     Report("the activated drawing becomes the active one",
-           app->GetObject(u"ActiveDocument")->GetText(u"Name") == u"c.dwg");
+           app->GetObject(u"ActiveDocument")->GetText(u"Name") == u"c.drw");
 
-    host.Command(L"docs\t-1\ta.dwg");
+    host.Command(L"docs\t-1\ta.drw");
     ExpectError(
         "ActiveDocument without an active drawing raises the host's exception",
         [&] { (void)app->GetObject(u"ActiveDocument"); },
@@ -301,7 +301,7 @@ void CheckErrors(zo::ComHostAutomation& automation, HostProcess& host) {
 
 void CheckReferences(zo::ComHostAutomation& automation, HostProcess& host) {
     Report("the earlier checks left no references behind", host.References() == 0);
-    host.Command(L"docs\t0\ta.dwg\tb.dwg");
+    host.Command(L"docs\t0\ta.drw\tb.drw");
     {
         const zo::HostObjectPtr app = automation.Attach(kRegistered);
         const long attached = host.References();

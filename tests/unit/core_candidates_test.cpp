@@ -59,14 +59,14 @@ TEST(BuildCandidateList, UsesTheCallersCollation) {
 }
 
 TEST(FindChosenDocument, ExactFirstMatchReadingEachVisitedNameOnce) {
-    const std::vector<Text> names{u"Plan.dwg", u"plan.dwg", u"Plan.dwg"};
+    const std::vector<Text> names{u"Plan.drw", u"plan.drw", u"Plan.drw"};
     const struct {
         TextView chosen;
         std::optional<std::int32_t> index;
         std::vector<std::int32_t> visited;
     } cases[] = {
-        {u"Plan.dwg", 0, {0}},
-        {u"plan.dwg", 1, {0, 1}},
+        {u"Plan.drw", 0, {0}},
+        {u"plan.drw", 1, {0, 1}},
         {u"PLAN.DWG", std::nullopt, {0, 1, 2}},
         {u"Plan", std::nullopt, {0, 1, 2}},
     };
@@ -88,9 +88,9 @@ TEST(FindChosenDocument, NoDrawingsReadNothing) {
         int reads = 0;
         const auto nameAt = [&](std::int32_t) {
             ++reads;
-            return Text(u"Plan.dwg");
+            return Text(u"Plan.drw");
         };
-        EXPECT_EQ(FindChosenDocument(count, nameAt, u"Plan.dwg"), std::nullopt);
+        EXPECT_EQ(FindChosenDocument(count, nameAt, u"Plan.drw"), std::nullopt);
         EXPECT_EQ(reads, 0);
     }
 }

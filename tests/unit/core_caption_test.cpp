@@ -12,7 +12,7 @@ struct CaptionCase {
 };
 
 const CaptionCase kCaptionCases[] = {
-    {"first '(' of the cut removed", u"KORVA 2020 (x64) - [Drawing1.dwg]", u"\u25A0ZO24_RAZ - KORVA 2020 x6"},
+    {"first '(' of the cut removed", u"KORVA 2020 (x64) - [Drawing1.drw]", u"\u25A0ZO24_RAZ - KORVA 2020 x6"},
     {"14th unit a blank, trimmed", u"Dravelin 2021 (x64)", u"\u25A0ZO24_RAZ - Dravelin 2021"},
     {"only the first '(' goes", u"KORVA (1) (2)", u"\u25A0ZO24_RAZ - KORVA 1) (2)"},
     {"empty title gives the prefix alone", u"", u"\u25A0ZO24_RAZ - "},

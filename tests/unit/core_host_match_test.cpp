@@ -17,9 +17,9 @@ struct HostCase {
 };
 
 const HostCase kHostCases[] = {
-    {"product name, version, class", u"KORVA 2020 - [Drawing1.dwg]", u"Afx:00400000:8:00010003", u"2020",
+    {"product name, version, class", u"KORVA 2020 - [Drawing1.drw]", u"Afx:00400000:8:00010003", u"2020",
      true, true},
-    {"second product name", u"Dravelin 2021 - [A.dwg]", u"Afx:1", u"2021", true, true},
+    {"second product name", u"Dravelin 2021 - [A.drw]", u"Afx:1", u"2021", true, true},
     {"product name in small letters", u"korva 2020", u"Afx:1", u"2020", false, false},
     {"product name in capitals", u"DRAVELIN 2021", u"Afx:1", u"2021", false, false},
     {"blank before the product name", u" KORVA 2020", u"Afx:1", u"2020", false, false},

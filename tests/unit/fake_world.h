@@ -197,7 +197,7 @@ class FakeProfileStore final : public ProfileStore {
 // The host's main window as the default world shows it: handle 0x10, version 2020.
 inline constexpr WindowHandle kHostWindow = 0x10;
 [[nodiscard]] FakeWindow HostMainWindow(WindowHandle handle = kHostWindow,
-                                        Text title = u"KORVA 2020 (x64) - [Drawing1.dwg]");
+                                        Text title = u"KORVA 2020 (x64) - [Drawing1.drw]");
 
 class FakeWorld {
   public:

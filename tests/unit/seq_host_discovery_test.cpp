@@ -15,13 +15,13 @@ TEST(FindHostWindowSequence, ReadsClassOnlyForPassingTitlesAndStopsAtFirstMatch)
         {0x1, u"", Text(u"Afx:1")},             // no title
         {0x2, u"Notepad", Text(u"Notepad")},    // title fails
         {0x3, u"KORVA 2020", Text(u"#32770")},  // title passes, class fails
-        {0x4, u"KORVA 2020 (x64) - [A.dwg]", Text(u"Afx:400000:8")},
+        {0x4, u"KORVA 2020 (x64) - [A.drw]", Text(u"Afx:400000:8")},
         {0x5, u"Dravelin 2020", Text(u"Afx:400000:8")},  // would match, never reached
     };
 
     EXPECT_EQ(FindHostWindow(w.ports), 0x4u);
     EXPECT_EQ(w.state.hostWindowHandle, 0x4u);
-    EXPECT_EQ(w.state.hostWindowTitle, u"KORVA 2020 (x64) - [A.dwg]");
+    EXPECT_EQ(w.state.hostWindowTitle, u"KORVA 2020 (x64) - [A.drw]");
     EXPECT_EQ(w.calls, (Calls{"EnumWindows", "ReadTitle:0x1", "ReadTitle:0x2", "ReadTitle:0x3",
                               "ReadClassName:0x3", "ReadTitle:0x4", "ReadClassName:0x4"}));
 }
@@ -107,7 +107,7 @@ TEST(HostWindowEnumProc, GoesOnUntilTheMatchThenStops) {
     EXPECT_EQ(w.state.hostWindowHandle, kNoWindow);
     EXPECT_EQ(HostWindowEnumProc(kHostWindow, parameter), 0);
     EXPECT_EQ(w.state.hostWindowHandle, kHostWindow);
-    EXPECT_EQ(w.state.hostWindowTitle, u"KORVA 2020 (x64) - [Drawing1.dwg]");
+    EXPECT_EQ(w.state.hostWindowTitle, u"KORVA 2020 (x64) - [Drawing1.drw]");
 }
 
 }  // namespace
