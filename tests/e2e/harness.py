@@ -31,6 +31,7 @@ import fcntl
 import hashlib
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -656,6 +657,27 @@ class Session:
         if result.returncode != 0:
             raise Fatal(f"screenshot failed: {result.stderr.decode(errors='replace')}")
         return path
+
+
+CHECKER_SUMMARY = re.compile(r"^(\d+) passed, (\d+) failed$")
+
+
+def run_checker(s: Session, args: list[str], timeout: float) -> None:
+    """Runs one of our Wine checker programs in place of the program: each of its PASS or FAIL
+    lines becomes one check, and its closing summary and exit code are checked too."""
+    result = s.wine.run(args, timeout=timeout)
+    summary = None
+    for line in result.stdout.decode("utf-8", errors="replace").splitlines():
+        if line.startswith("PASS "):
+            s.check(True, line[5:])
+        elif line.startswith("FAIL "):
+            s.check(False, line[5:])
+        elif CHECKER_SUMMARY.match(line):
+            summary = CHECKER_SUMMARY.match(line)
+    s.check(summary is not None and summary.group(2) == "0", "the checker reports no failure",
+            f"summary {summary.group(0) if summary else 'missing'}; "
+            f"stderr {result.stderr.decode(errors='replace').strip()!r}")
+    s.check_equal(result.returncode, 0, "the checker's exit code")
 
 
 def parse_args(argv: list[str]) -> argparse.Namespace:

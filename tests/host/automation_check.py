@@ -12,7 +12,6 @@ Each PASS or FAIL line of the checker becomes one check; its summary and exit co
 
 from __future__ import annotations
 
-import re
 import sys
 from pathlib import Path
 
@@ -20,26 +19,12 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
 import harness  # noqa: E402
 
 CHECK_TIMEOUT = 120.0
-SUMMARY = re.compile(r"^(\d+) passed, (\d+) failed$")
 
 
 def scenario(s: harness.Session) -> None:
     folder = s.new_folder("automation")
-    result = s.wine.run([s.args.app, harness.windows_path(Path(s.args.host).resolve()),
-                         harness.windows_path(folder / "host")], timeout=CHECK_TIMEOUT)
-    lines = result.stdout.decode("utf-8", errors="replace").splitlines()
-    summary = None
-    for line in lines:
-        if line.startswith("PASS "):
-            s.check(True, line[5:])
-        elif line.startswith("FAIL "):
-            s.check(False, line[5:])
-        elif SUMMARY.match(line):
-            summary = SUMMARY.match(line)
-    s.check(summary is not None and summary.group(2) == "0", "the checker reports no failure",
-            f"summary {summary.group(0) if summary else 'missing'}; "
-            f"stderr {result.stderr.decode(errors='replace').strip()!r}")
-    s.check_equal(result.returncode, 0, "the checker's exit code")
+    harness.run_checker(s, [s.args.app, harness.windows_path(Path(s.args.host).resolve()),
+                            harness.windows_path(folder / "host")], CHECK_TIMEOUT)
 
 
 if __name__ == "__main__":
