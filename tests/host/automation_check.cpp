@@ -20,6 +20,7 @@
 #include "platform/automation.h"
 #include "platform/unique_handle.h"
 #include "platform/wide.h"
+#include "tests/check_report.h"
 
 namespace {
 
@@ -32,15 +33,7 @@ constexpr char16_t kRegistered[] = u"Vexo.Application.24";
 constexpr char16_t kRegisteredIdle[] = u"Vexo.Application.20";
 constexpr char16_t kUnregistered[] = u"Vexo.Application.99";
 
-int g_passed = 0;
-int g_failed = 0;
-
-void Report(const std::string& name, bool passed, const std::string& detail = {}) {
-    (passed ? g_passed : g_failed) += 1;
-    std::printf("%s %s%s%s\n", passed ? "PASS" : "FAIL", name.c_str(), detail.empty() ? "" : ": ",
-                detail.c_str());
-    std::fflush(stdout);
-}
+using zo::check::Report;
 
 std::string Utf8(const Text& text) { return zo::ToUtf8(text); }
 
@@ -353,6 +346,5 @@ int wmain(int argc, wchar_t** argv) {
     } catch (const std::exception& error) {
         Report("unexpected error", false, error.what());
     }
-    std::printf("%d passed, %d failed\n", g_passed, g_failed);
-    return g_failed == 0 ? 0 : 1;
+    return zo::check::Summary();
 }

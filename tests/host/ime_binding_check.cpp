@@ -14,6 +14,7 @@
 
 #include "platform/desktop_windows.h"
 #include "platform/input_method.h"
+#include "tests/check_report.h"
 
 namespace {
 
@@ -33,15 +34,7 @@ struct Delivered {
 
 std::vector<Delivered> g_delivered;
 LRESULT g_answer = 0;
-int g_passed = 0;
-int g_failed = 0;
-
-void Report(const std::string& name, bool passed, const std::string& detail = {}) {
-    (passed ? g_passed : g_failed) += 1;
-    std::printf("%s %s%s%s\n", passed ? "PASS" : "FAIL", name.c_str(), detail.empty() ? "" : ": ",
-                detail.c_str());
-    std::fflush(stdout);
-}
+using zo::check::Report;
 
 std::string Describe(const std::vector<Delivered>& delivered) {
     std::string text = "[";
@@ -127,6 +120,5 @@ int wmain() {
 
     DestroyWindow(owner);
     DestroyWindow(recorder);
-    std::printf("%d passed, %d failed\n", g_passed, g_failed);
-    return g_failed == 0 ? 0 : 1;
+    return zo::check::Summary();
 }

@@ -12,18 +12,13 @@
 #include "core/candidates.h"
 #include "platform/collation.h"
 #include "ui/input_list_form.h"
+#include "tests/check_report.h"
 
 namespace {
 
 using zo::Text;
 
-int g_passed = 0;
-int g_failed = 0;
-
-void Report(const std::string& name, bool passed) {
-    (passed ? g_passed : g_failed) += 1;
-    std::printf("%s %s\n", passed ? "PASS" : "FAIL", name.c_str());
-}
+using zo::check::Report;
 
 int Sign(int value) { return (value > 0) - (value < 0); }
 
@@ -91,6 +86,5 @@ int wmain() {
     CheckComparison();
     CheckCandidateList();
     CheckTypedSearch();
-    std::printf("%d passed, %d failed\n", g_passed, g_failed);
-    return g_failed == 0 ? 0 : 1;
+    return zo::check::Summary();
 }
