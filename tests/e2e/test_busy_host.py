@@ -82,10 +82,11 @@ def refusals_settled(mark: LogMark, quiet: float = 0.5, timeout: float = 8.0) ->
 
 
 def tap_into_refusal(s: harness.Session, host: harness.Host, milliseconds: int, *only: str) -> None:
-    """Shift held in the host; the refusal starts just before the release, so the tap fires into it."""
+    """Shift held in the host; the refusal starts with the tap's first call, so the tap fires into it
+    however late the program makes that call on a loaded machine."""
     xdotool(s, "keydown", "shift")
     time.sleep(HOLD_SECONDS)
-    host.send("refuse", str(milliseconds), *only)
+    host.send("refuse-next", str(milliseconds), *only)
     xdotool(s, "keyup", "shift")
 
 
@@ -221,7 +222,7 @@ def commands_while_refusing(s: harness.Session) -> None:
     s.step(f"Register and LIST while the host refuses every call for {SHORT_REFUSAL_MS} ms")
     host, main, app = start_pair(s, "commands-refused")
     mark = LogMark(host)
-    host.send("refuse", str(SHORT_REFUSAL_MS))
+    host.send("refuse-next", str(SHORT_REFUSAL_MS))
     click_control(s, BUTTON1_ID)
     box = wait_message_box(s, f"{what}: the registered message shows")
     if box:
@@ -232,7 +233,7 @@ def commands_while_refusing(s: harness.Session) -> None:
 
     what = "LIST while refusing"
     mark = LogMark(host)
-    host.send("refuse", str(SHORT_REFUSAL_MS))
+    host.send("refuse-next", str(SHORT_REFUSAL_MS))
     click_control(s, BUTTON4_ID)
     shown = s.eventually(f"{what}: the candidate list shows",
                          lambda: (list_window(s) or {}).get("visible") and (list_window(s) or {}).get("foreground"))

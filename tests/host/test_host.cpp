@@ -18,6 +18,9 @@
 //                        modal state does; with `call` (e.g. IDispatch.Invoke) only calls of that
 //                        name. Each refusal is logged as `refused <interface.method> <tick count
 //                        in ms>`. `refuse off` ends it early.
+//   refuse-next <ms> [call]  the same refusal, started by the next incoming call (of that name)
+//                        instead of now, that call refused too: a caller whose call comes late on a
+//                        loaded machine still meets the busy host.
 //   fail <member> [text] every call of that member fails with DISP_E_EXCEPTION; the description is
 //                        the text when given. `fail off` ends it.
 //
@@ -119,7 +122,15 @@ class RefusingFilter final : public IMessageFilter {
         refuseUntil_ = GetTickCount64() + milliseconds;
         onlyCall_ = std::move(onlyCall);
     }
-    void StopRefusing() { refuseUntil_ = 0; }
+    void RefuseFromNextCall(DWORD milliseconds, std::wstring onlyCall = {}) {
+        refuseUntil_ = 0;
+        armedMs_ = milliseconds;
+        onlyCall_ = std::move(onlyCall);
+    }
+    void StopRefusing() {
+        refuseUntil_ = 0;
+        armedMs_.reset();
+    }
     [[nodiscard]] ULONGLONG RefusingLeft() const {
         const ULONGLONG now = GetTickCount64();
         return refuseUntil_ > now ? refuseUntil_ - now : 0;
@@ -140,9 +151,13 @@ class RefusingFilter final : public IMessageFilter {
         return left;
     }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO info) override {
-        if (RefusingLeft() == 0) return SERVERCALL_ISHANDLED;
+        if (RefusingLeft() == 0 && !armedMs_) return SERVERCALL_ISHANDLED;
         const std::wstring call = CallName(info);
         if (!onlyCall_.empty() && call != onlyCall_) return SERVERCALL_ISHANDLED;
+        if (armedMs_) {
+            refuseUntil_ = GetTickCount64() + *armedMs_;
+            armedMs_.reset();
+        }
         // With the host's clock, so that a driver can tell how long a caller kept trying.
         if (log) log({L"refused", call, std::to_wstring(GetTickCount64())});
         return SERVERCALL_REJECTED;
@@ -174,6 +189,7 @@ class RefusingFilter final : public IMessageFilter {
 
     std::atomic<ULONG> references_{1};
     ULONGLONG refuseUntil_ = 0;
+    std::optional<DWORD> armedMs_;
     std::wstring onlyCall_;
 };
 
@@ -417,14 +433,19 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
             model_.failingMember = fields[1];
         }
         model_.failingDescription = fields.size() > 2 ? fields[2] : std::wstring();
-    } else if (command == L"refuse") {
+    } else if (command == L"refuse" || command == L"refuse-next") {
         RequireFields(fields, 2);
         if (fields[1] == L"off") {
             filter_->StopRefusing();
         } else {
             const std::int64_t milliseconds = ParseInteger(fields[1]);
             if (milliseconds < 0 || milliseconds > 600000) throw CommandError{L"out of range: " + fields[1]};
-            filter_->RefuseFor(static_cast<DWORD>(milliseconds), fields.size() > 2 ? fields[2] : std::wstring());
+            std::wstring onlyCall = fields.size() > 2 ? fields[2] : std::wstring();
+            if (command == L"refuse") {
+                filter_->RefuseFor(static_cast<DWORD>(milliseconds), std::move(onlyCall));
+            } else {
+                filter_->RefuseFromNextCall(static_cast<DWORD>(milliseconds), std::move(onlyCall));
+            }
         }
     } else if (command == L"die") {
         RequireFields(fields, 2);
