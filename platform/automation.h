@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "core/error.h"
-#include "ui/ports.h"
+#include "core/host_automation.h"
 
 namespace zo {
 

@@ -1,7 +1,8 @@
 #include <limits>
 #include <vector>
 
-#include "core/candidates.h"
+#include "core/candidate_list.h"
+#include "core/candidate_list_rule.h"
 #include "core/error.h"
 #include "core/prog_id.h"
 #include "ui/handlers.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/candidates.h"
+#include "core/candidate_list_rule.h"
 #include "core/error.h"
 #include "tests/unit/fake_world.h"
 #include "ui/handlers.h"
