@@ -18,8 +18,8 @@ struct CandidateList {
 
 // All names, duplicates included, sorted by `compareNoCase`; the preselected row is the first
 // row equal to `activeName` under `compareNoCase`.
-[[nodiscard]] CandidateList BuildCandidateList(const std::vector<Text>& namesInHostOrder,
-                                               TextView activeName, const TextCompare& compareNoCase);
+[[nodiscard]] CandidateList BuildCandidateList(const std::vector<Text>& namesInHostOrder, TextView activeName,
+                                               const TextCompare& compareNoCase);
 
 // The name of the drawing at an index of the host's collection, read afresh for each call.
 using DrawingNameAt = std::function<Text(std::int32_t index)>;

@@ -14,7 +14,7 @@ using EnumWindowsProc = std::int32_t (*)(WindowHandle window, std::intptr_t para
 
 // The desktop's top-level windows, for host discovery.
 class WindowSource {
-public:
+  public:
     virtual ~WindowSource() = default;
     // EnumWindows: calls `proc` with `parameter` for each top-level window from the top of the Z
     // order until it returns zero.
@@ -27,7 +27,7 @@ public:
 
 // Window management, shell and kernel services used by the handlers.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     [[nodiscard]] virtual WindowHandle GetForegroundWindow() = 0;
     virtual void SetForegroundWindow(WindowHandle window) = 0;  // null: does nothing

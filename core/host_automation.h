@@ -15,7 +15,7 @@ class HostObject;
 using HostObjectPtr = std::unique_ptr<HostObject>;
 
 class HostObject {
-public:
+  public:
     virtual ~HostObject() = default;
     // Property get or method call with no arguments, result converted to the named type.
     [[nodiscard]] virtual Text GetText(TextView member) = 0;
@@ -29,7 +29,7 @@ public:
 };
 
 class HostAutomation {
-public:
+  public:
     virtual ~HostAutomation() = default;
     // False when the class is registered but no object runs; throws when the ProgID is unknown.
     [[nodiscard]] virtual bool IsRunning(TextView progId) = 0;

@@ -8,7 +8,7 @@
 namespace zo {
 
 class InputMethod {
-public:
+  public:
     virtual ~InputMethod() = default;
     // ImmGetDefaultIMEWnd, held as a 32-bit signed value; 0 when there is none.
     [[nodiscard]] virtual std::int32_t DefaultImeWindow(WindowHandle window) = 0;

@@ -8,7 +8,7 @@ namespace zo {
 using KeyStates = std::bitset<256>;
 
 class Keyboard {
-public:
+  public:
     virtual ~Keyboard() = default;
     // Every key at once, as GetKeyState would answer for each (one call instead of one per key).
     [[nodiscard]] virtual KeyStates ReadKeyStates() = 0;

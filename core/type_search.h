@@ -10,7 +10,7 @@ namespace zo {
 
 // The list's typed search: keys within 500 ms of each other build one search text.
 class TypeSearch {
-public:
+  public:
     static constexpr std::uint64_t kResetMs = 500;
 
     // Applies one typed character (or a Backspace when `backspace`) at `nowMs`; returns the row to
@@ -28,7 +28,7 @@ public:
 
     [[nodiscard]] const Text& text() const noexcept { return text_; }
 
-private:
+  private:
     Text text_;
     std::optional<std::uint64_t> lastKeyMs_;
 };

@@ -1,3 +1,4 @@
+#include "core/act_rule.h"
 #include "core/messages.h"
 #include "ui/handlers.h"
 #include "ui/host_link.h"
