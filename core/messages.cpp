@@ -32,10 +32,4 @@ Text NotRegisteredMessage(TextView versionBoxText) {
     return text;
 }
 
-ActAction DecideAct(bool hostWindowFound, bool registeredFileExists) noexcept {
-    if (hostWindowFound) return ActAction::BringHostToFront;
-    if (registeredFileExists) return ActAction::LaunchRegistered;
-    return ActAction::ShowNotRegistered;
-}
-
 }  // namespace zo

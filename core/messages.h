@@ -9,8 +9,4 @@ namespace zo {
 // "KORVA <v> が登録されていません、\nKORVA <v> が起動中に[登録]ボタンをクリックして下さい．"
 [[nodiscard]] Text NotRegisteredMessage(TextView versionBoxText);
 
-enum class ActAction { BringHostToFront, LaunchRegistered, ShowNotRegistered };
-
-[[nodiscard]] ActAction DecideAct(bool hostWindowFound, bool registeredFileExists) noexcept;
-
 }  // namespace zo

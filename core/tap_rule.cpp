@@ -1,6 +1,7 @@
 #include "core/tap_rule.h"
 
 namespace zo {
+namespace {
 
 TapFlags RecordKeys(TapFlags flags, KeySample sample) noexcept {
     // Another key spoils a modifier that was already held: Shift+A must not turn into an F8 once
@@ -28,9 +29,12 @@ TapFlags IdleReset(TapFlags flags, KeySample sample) noexcept {
     return flags;
 }
 
+}  // namespace
+
 TapOutcome ModifierTapRule(TapFlags flags, KeySample sample) noexcept {
     TapOutcome out;
-    out.flags = RecordKeys(flags, sample);
+    out.recorded = RecordKeys(flags, sample);
+    out.flags = out.recorded;
     if (ShiftTapFires(out.flags, sample)) {
         out.fired = Tap::Shift;
         out.flags = TapFlags{};

@@ -31,14 +31,11 @@ struct KeySample {
 
 enum class Tap { None, Shift, Ctrl };
 
-// The rule is exposed step by step because the assist sends a key between steps and the flags
-// must end up exactly as the whole rule leaves them.
-[[nodiscard]] TapFlags RecordKeys(TapFlags flags, KeySample sample) noexcept;             // steps 1-4
-[[nodiscard]] bool ShiftTapFires(TapFlags flags, KeySample sample) noexcept;              // step 5 test
-[[nodiscard]] bool CtrlTapFires(TapFlags flags, KeySample sample) noexcept;               // step 6 test
-[[nodiscard]] TapFlags IdleReset(TapFlags flags, KeySample sample) noexcept;              // step 7
-
 struct TapOutcome {
+    // The flags once this tick's keys are recorded, before a tap fires and clears them. The assist
+    // asks the host between the two, and a failed call leaves the tick with these.
+    TapFlags recorded;
+    // The flags at the end of the tick.
     TapFlags flags;
     Tap fired = Tap::None;
 };

@@ -1,6 +1,6 @@
 #include "core/theme.h"
 
-#include "core/candidates.h"
+#include "core/text_compare.h"
 
 namespace zo {
 namespace {

@@ -48,8 +48,7 @@ class ExceptionRecord {
         const HRESULT code = value_.scode != 0 ? value_.scode : DISP_E_EXCEPTION;
         Text description = FromBstr(value_.bstrDescription);
         if (description.empty()) description = ComError(code).text();
-        return HostException(std::move(description), static_cast<std::int32_t>(code), value_.wCode,
-                             FromBstr(value_.bstrSource));
+        return HostException(std::move(description), static_cast<std::int32_t>(code), FromBstr(value_.bstrSource));
     }
 
   private:
@@ -116,8 +115,8 @@ void GetConverted(IDispatch& dispatch, TextView member, VARTYPE type, Variant& c
 
 }  // namespace
 
-HostException::HostException(Text description, std::int32_t scode, std::uint16_t wCode, Text source)
-    : Error(std::move(description), scode), wCode_(wCode), source_(std::move(source)) {}
+HostException::HostException(Text description, std::int32_t scode, Text source)
+    : Error(std::move(description), scode), source_(std::move(source)) {}
 
 Error ComError(HRESULT hr) {
     Text text = SystemMessageText(static_cast<DWORD>(hr));

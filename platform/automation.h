@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "core/error.h"
-#include "ui/ports.h"
+#include "core/host_automation.h"
 
 namespace zo {
 
@@ -17,13 +17,11 @@ namespace zo {
 // scode, or DISP_E_EXCEPTION when the host gave only a wCode.
 class HostException final : public Error {
   public:
-    HostException(Text description, std::int32_t scode, std::uint16_t wCode, Text source);
+    HostException(Text description, std::int32_t scode, Text source);
 
-    [[nodiscard]] std::uint16_t wCode() const noexcept { return wCode_; }
     [[nodiscard]] const Text& source() const noexcept { return source_; }
 
   private:
-    std::uint16_t wCode_;
     Text source_;
 };
 

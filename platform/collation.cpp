@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "core/candidates.h"
+#include "core/text_compare.h"
 #include "platform/wide.h"
 
 namespace zo {

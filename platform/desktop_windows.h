@@ -2,7 +2,7 @@
 // The desktop's top-level windows and the window-management calls the handlers make.
 #include <windows.h>
 
-#include "ui/ports.h"
+#include "core/desktop.h"
 
 namespace zo {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/ports.h"
+#include "core/input_method.h"
 
 namespace zo {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/ports.h"
+#include "core/keyboard.h"
 
 namespace zo {
 

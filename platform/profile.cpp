@@ -13,7 +13,6 @@
 namespace zo {
 namespace {
 
-constexpr DWORD kModulePathUnits = 261;
 // A settings file is a few hundred bytes; anything this large is not one to rewrite.
 constexpr LONGLONG kLargestRewrittenFile = 16LL * 1024 * 1024;
 
@@ -150,14 +149,5 @@ Text Win32ProfileStore::ReadString(TextView key, TextView defaultText) {
 }
 
 bool Win32ProfileStore::WriteString(TextView key, TextView value) { return lossless_.WriteString(key, value); }
-
-Text ExecutablePath() {
-    wchar_t buffer[kModulePathUnits] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, buffer, kModulePathUnits);
-    return FromWide(std::wstring_view(buffer, length < kModulePathUnits ? length : kModulePathUnits - 1));
-}
-
-std::int32_t PrimaryScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
-std::int32_t PrimaryScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 
 }  // namespace zo

@@ -1,5 +1,5 @@
 #pragma once
-// The settings file through the system's profile functions, and the values it is placed by.
+// The settings file through the system's profile functions.
 #include "core/settings_file.h"
 
 namespace zo {
@@ -54,12 +54,5 @@ private:
     Win32AnsiCodePage codePage_;
     LosslessProfileStore lossless_;
 };
-
-// The running executable's full path (GetModuleFileNameW with room for 261 units).
-[[nodiscard]] Text ExecutablePath();
-
-// The primary screen's size in pixels.
-[[nodiscard]] std::int32_t PrimaryScreenWidth();
-[[nodiscard]] std::int32_t PrimaryScreenHeight();
 
 }  // namespace zo

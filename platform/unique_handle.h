@@ -35,9 +35,6 @@ private:
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
 };
-struct WindowDeleter {
-    void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
-};
 struct MenuDeleter {
     void operator()(HMENU menu) const noexcept { ::DestroyMenu(menu); }
 };
@@ -51,7 +48,6 @@ struct HookDeleter {
 using UniqueFont = UniqueHandle<HFONT, GdiObjectDeleter>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectDeleter>;
 using UniquePen = UniqueHandle<HPEN, GdiObjectDeleter>;
-using UniqueWindow = UniqueHandle<HWND, WindowDeleter>;
 using UniqueMenu = UniqueHandle<HMENU, MenuDeleter>;
 using UniqueHook = UniqueHandle<HHOOK, HookDeleter>;
 // Holds null for "none": convert INVALID_HANDLE_VALUE before wrapping.

@@ -1,21 +1,16 @@
 #include <limits>
 #include <vector>
 
-#include "core/candidates.h"
+#include "core/candidate_list.h"
+#include "core/candidate_list_rule.h"
 #include "core/error.h"
-#include "core/prog_id.h"
 #include "ui/handlers.h"
+#include "ui/host_link.h"
 
 namespace zo {
 namespace {
 
 constexpr std::uint32_t kRestoreWaitMs = 500;
-
-WindowHandle ReadHostWindow(HostObject& application) {
-    const std::int64_t value = application.GetInteger(u"HWND");
-    if (value < 0) throw Error(u"HWND: " + FromUtf8(std::to_string(value)));
-    return static_cast<WindowHandle>(value);
-}
 
 std::int32_t ReadCount(HostObject& documents) {
     const std::int64_t value = documents.GetInteger(u"Count");
@@ -37,7 +32,6 @@ void Button4Click(Ports& ports) {
     MainWindowView& main = ports.main;
     CandidateListView& list = ports.list;
     Desktop& desktop = ports.desktop;
-    SharedState& state = ports.state;
 
     // Held outside the guarded block and released after it, whichever way it ended.
     HostObjectPtr application;
@@ -46,10 +40,9 @@ void Button4Click(Ports& ports) {
     bool mainOutOfTopmostBand = false;
 
     try {
-        state.hostProgId = BuildHostProgId(main.VersionBoxText());
-        if (!ports.automation.IsRunning(state.hostProgId)) return;
-        application = ports.automation.Attach(state.hostProgId);
-        const WindowHandle host = ReadHostWindow(*application);
+        if (!HostServerRunning(ports)) return;
+        application = AttachRunningHost(ports);
+        const WindowHandle host = HostWindowNonNegative(*application);
 
         if (desktop.IsIconic(host)) {
             desktop.OpenIcon(host);

@@ -1,6 +1,7 @@
+#include "core/act_rule.h"
 #include "core/messages.h"
-#include "core/prog_id.h"
 #include "ui/handlers.h"
+#include "ui/host_link.h"
 
 namespace zo {
 
@@ -8,12 +9,11 @@ void Button1Click(Ports& ports) {
     MainWindowView& main = ports.main;
     SharedState& state = ports.state;
 
-    state.hostProgId = BuildHostProgId(main.VersionBoxText());
     // An unknown ProgID throws here and reaches the error box; the host then stays where it is.
-    if (ports.automation.IsRunning(state.hostProgId)) {
+    if (HostServerRunning(ports)) {
         HostObjectPtr application;
         try {
-            application = ports.automation.Attach(state.hostProgId);
+            application = AttachRunningHost(ports);
             state.appFullName = application->GetText(u"FullName");
             main.SetVexoexe1Caption(state.appFullName);
             main.ShowInformation(RegisteredMessage(state.appFullName));

@@ -1,10 +1,9 @@
-#include "core/prog_id.h"
 #include "ui/handlers.h"
+#include "ui/host_link.h"
 
 namespace zo {
 
 void RunImeGuard(Ports& ports, WindowHandle tickHandle) {
-    SharedState& state = ports.state;
     if (!ports.main.IsTicked(Toggle::Ime)) return;
 
     // Asked also for a null handle: the guard runs on ticks that found no host window as well.
@@ -14,12 +13,11 @@ void RunImeGuard(Ports& ports, WindowHandle tickHandle) {
     const std::intptr_t openStatus = ports.ime.SendImeControl(imeWindow, kImcGetOpenStatus);
     if ((openStatus & 0xFF) == 0) return;
 
-    state.hostProgId = BuildHostProgId(ports.main.VersionBoxText());
-    if (!ports.automation.IsRunning(state.hostProgId)) return;
-    const HostObjectPtr application = ports.automation.Attach(state.hostProgId);
+    if (!HostServerRunning(ports)) return;
+    const HostObjectPtr application = AttachRunningHost(ports);
     // Read although unused: a host that cannot report its window fails the tick here, the same
     // as in the tap assist.
-    static_cast<void>(application->GetInteger(u"HWND"));
+    ReadAndDropHostWindow(*application);
 
     try {
         const HostObjectPtr hostState = application->GetObject(u"GetAcadState");

@@ -1,6 +1,6 @@
-#include "core/prog_id.h"
 #include "core/tap_rule.h"
 #include "ui/handlers.h"
+#include "ui/host_link.h"
 
 namespace zo {
 
@@ -18,13 +18,11 @@ void InjectKeyPress(Ports& ports, int vk) {
 }
 
 std::optional<WindowHandle> SendKeyIfHostBusy(Ports& ports, int vk) {
-    SharedState& state = ports.state;
-    state.hostProgId = BuildHostProgId(ports.main.VersionBoxText());
-    if (!ports.automation.IsRunning(state.hostProgId)) return std::nullopt;
+    if (!HostServerRunning(ports)) return std::nullopt;
 
     // Failures up to here leave the tick and stop the monitor cycle with the error shown.
-    const HostObjectPtr application = ports.automation.Attach(state.hostProgId);
-    const auto reportedWindow = static_cast<WindowHandle>(application->GetInteger(u"HWND"));
+    const HostObjectPtr application = AttachRunningHost(ports);
+    const WindowHandle reportedWindow = HostWindowAsUnsigned(*application);
 
     try {
         const HostObjectPtr hostState = application->GetObject(u"GetAcadState");
@@ -50,21 +48,20 @@ WindowHandle RunTapAssist(Ports& ports, WindowHandle tickHandle) {
     const bool shiftDown = keys.test(kVkShift);
     const KeySample sample{.shiftDown = shiftDown, .ctrlDown = ctrlDown, .otherKeyDown = otherDown};
 
-    // Stored before any call to the host: an error there leaves the tick with the flags exactly
-    // as the recording steps made them.
-    state.tapFlags = RecordKeys(state.tapFlags, sample);
+    const TapOutcome tap = ModifierTapRule(state.tapFlags, sample);
+    // Stored before any call to the host: an error there leaves the tick with the flags as
+    // recording this tick's keys made them.
+    state.tapFlags = tap.recorded;
 
     WindowHandle handle = tickHandle;
-    const auto fire = [&](Toggle toggle, int vk) {
+    if (tap.fired != Tap::None) {
+        const bool shift = tap.fired == Tap::Shift;
         // The toggle is read only now: a tap made while it is off is consumed all the same.
-        if (ports.main.IsTicked(toggle)) {
-            if (const auto reported = SendKeyIfHostBusy(ports, vk)) handle = *reported;
+        if (ports.main.IsTicked(shift ? Toggle::Shift : Toggle::Ctrl)) {
+            if (const auto reported = SendKeyIfHostBusy(ports, shift ? kVkF8 : kVkF9)) handle = *reported;
         }
-        state.tapFlags = TapFlags{};
-    };
-    if (ShiftTapFires(state.tapFlags, sample)) fire(Toggle::Shift, kVkF8);
-    if (CtrlTapFires(state.tapFlags, sample)) fire(Toggle::Ctrl, kVkF9);
-    state.tapFlags = IdleReset(state.tapFlags, sample);
+    }
+    state.tapFlags = tap.flags;
     return handle;
 }
 

@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "core/candidates.h"
+#include "core/candidate_list.h"
+#include "core/candidate_list_rule.h"
+#include "core/text_compare.h"
+#include "core/type_search.h"
 #include "platform/collation.h"
-#include "ui/input_list_form.h"
+#include "ui/candidate_list_form.h"
 #include "tests/check_report.h"
 
 namespace {
@@ -49,7 +52,7 @@ void CheckCandidateList() {
     Report("BuildCandidateList: b preselected for the active name B", list.preselected == std::size_t{1});
 }
 
-class NoListBox final : public zo::ListBoxSelection {
+class NoListBox final : public zo::CandidateListSelection {
   public:
     std::vector<std::optional<std::size_t>> selected;
     void SelectRow(std::optional<std::size_t> row) override { selected.push_back(row); }
@@ -69,7 +72,7 @@ void CheckTypedSearch() {
                search.OnCharacter(u'R', 1900, rows, compare) == std::size_t{1});
 
     NoListBox listBox;
-    zo::InputListForm form(listBox, compare);
+    zo::CandidateListForm form(listBox, compare);
     form.SetRows(rows);
     form.BeginModal();
     form.ListBox1KeyPress(u'z', 1000);

@@ -21,22 +21,5 @@ TEST(Messages, NotRegisteredPutsTheVersionBetweenBlanks) {
               u"KORVA  が起動中に[登録]ボタンをクリックして下さい\uFF0E");
 }
 
-TEST(Messages, ActDecision) {
-    const struct {
-        bool hostFound;
-        bool fileExists;
-        ActAction expected;
-    } cases[] = {
-        {true, true, ActAction::BringHostToFront},
-        {true, false, ActAction::BringHostToFront},
-        {false, true, ActAction::LaunchRegistered},
-        {false, false, ActAction::ShowNotRegistered},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "host found " << c.hostFound << ", file exists " << c.fileExists);
-        EXPECT_EQ(DecideAct(c.hostFound, c.fileExists), c.expected);
-    }
-}
-
 }  // namespace
 }  // namespace zo

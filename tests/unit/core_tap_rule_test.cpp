@@ -91,28 +91,45 @@ TEST(ModifierTapRule, KeyEpisodes) {
     }
 }
 
-// The assist calls the steps one by one, sending a key between them; the steps must agree with
-// the order the rule depends on.
-TEST(ModifierTapRule, Steps) {
-    // Another key clears the modifiers already seen, but a modifier down on this very tick is
-    // recorded after that clearing.
-    EXPECT_EQ(RecordKeys({true, true, false}, {true, false, true}), (TapFlags{true, false, true}));
-    EXPECT_EQ(RecordKeys({true, true, false}, {false, false, true}), (TapFlags{false, false, true}));
-    EXPECT_EQ(RecordKeys({false, false, false}, {true, true, false}), (TapFlags{true, true, false}));
-    // Nothing down records nothing, and keeps what was seen for the tap tests.
-    EXPECT_EQ(RecordKeys({true, false, false}, {}), (TapFlags{true, false, false}));
-
-    EXPECT_TRUE(ShiftTapFires({true, false, false}, {}));
-    EXPECT_FALSE(ShiftTapFires({true, false, false}, {true, false, false}));  // still held
-    EXPECT_FALSE(ShiftTapFires({true, true, false}, {}));
-    EXPECT_FALSE(ShiftTapFires({true, false, true}, {}));
-    EXPECT_TRUE(CtrlTapFires({false, true, false}, {}));
-    EXPECT_FALSE(CtrlTapFires({false, true, false}, {false, true, false}));
-    EXPECT_FALSE(CtrlTapFires({true, true, false}, {}));
-    EXPECT_FALSE(CtrlTapFires({false, true, true}, {}));
-
-    EXPECT_EQ(IdleReset({true, true, true}, {}), TapFlags{});
-    EXPECT_EQ(IdleReset({true, true, true}, {false, false, true}), (TapFlags{true, true, true}));
+// The assist stores the recorded flags before it asks the host and the final ones after; a host
+// call that fails leaves the recorded ones, so they must be what the keys alone made of the flags.
+TEST(ModifierTapRule, RecordedFlagsAndTheTapThatFires) {
+    constexpr TapFlags none{};
+    constexpr TapFlags shiftSeen{.shiftSeen = true};
+    constexpr TapFlags ctrlSeen{.ctrlSeen = true};
+    constexpr TapFlags bothSeen{.shiftSeen = true, .ctrlSeen = true};
+    constexpr TapFlags otherSeen{.otherKeySeen = true};
+    const struct {
+        const char* why;
+        TapFlags flags;
+        KeySample sample;
+        TapFlags recorded;
+        Tap fired;
+        TapFlags after;
+    } cases[] = {
+        {"another key clears the modifiers seen, a modifier down now is kept", bothSeen,
+         {.shiftDown = true, .otherKeyDown = true}, {.shiftSeen = true, .otherKeySeen = true}, Tap::None,
+         {.shiftSeen = true, .otherKeySeen = true}},
+        {"another key alone", bothSeen, {.otherKeyDown = true}, otherSeen, Tap::None, otherSeen},
+        {"both modifiers down", none, {.shiftDown = true, .ctrlDown = true}, bothSeen, Tap::None, bothSeen},
+        {"Shift still held", shiftSeen, {.shiftDown = true}, shiftSeen, Tap::None, shiftSeen},
+        {"Shift released: recorded keeps it, the tap clears it", shiftSeen, {}, shiftSeen, Tap::Shift, none},
+        {"Ctrl released: recorded keeps it, the tap clears it", ctrlSeen, {}, ctrlSeen, Tap::Ctrl, none},
+        {"Ctrl still held", ctrlSeen, {.ctrlDown = true}, ctrlSeen, Tap::None, ctrlSeen},
+        {"both seen, released", bothSeen, {}, bothSeen, Tap::None, none},
+        {"Shift with another key seen, released", {.shiftSeen = true, .otherKeySeen = true}, {},
+         {.shiftSeen = true, .otherKeySeen = true}, Tap::None, none},
+        {"Ctrl with another key seen, released", {.ctrlSeen = true, .otherKeySeen = true}, {},
+         {.ctrlSeen = true, .otherKeySeen = true}, Tap::None, none},
+        {"Shift seen while Ctrl is held", shiftSeen, {.ctrlDown = true}, bothSeen, Tap::None, bothSeen},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const TapOutcome out = ModifierTapRule(c.flags, c.sample);
+        EXPECT_EQ(out.recorded, c.recorded);
+        EXPECT_EQ(out.fired, c.fired);
+        EXPECT_EQ(out.flags, c.after);
+    }
 }
 
 TEST(ModifierTapRule, TapsFireOnlyOnTicksWithNothingDown) {

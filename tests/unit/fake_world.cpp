@@ -330,4 +330,14 @@ bool FakeWorld::Called(const std::string& call) const {
     return std::find(calls.begin(), calls.end(), call) != calls.end();
 }
 
+bool FakeWorld::CalledInOrder(const std::vector<std::string>& inOrder) const {
+    auto from = calls.begin();
+    for (const std::string& call : inOrder) {
+        from = std::find(from, calls.end(), call);
+        if (from == calls.end()) return false;
+        ++from;
+    }
+    return true;
+}
+
 }  // namespace zo::fake

@@ -225,6 +225,9 @@ class FakeWorld {
     // The calls recorded since `from`, for tests that set the scene with a first handler run.
     [[nodiscard]] std::vector<std::string> CallsSince(std::size_t from) const;
     [[nodiscard]] bool Called(const std::string& call) const;
+    // Each of `inOrder` recorded, each after the one before it, whatever else came between: for
+    // tests of the one order that matters rather than of a whole call log.
+    [[nodiscard]] bool CalledInOrder(const std::vector<std::string>& inOrder) const;
 };
 
 // The failures that come before the host has reported its window (availability test, attach, the

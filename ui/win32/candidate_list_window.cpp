@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "core/placement.h"
 #include "platform/desktop_windows.h"
 #include "platform/fault_injection.h"
 #include "platform/system_error.h"
 #include "platform/wide.h"
+#include "ui/win32/centre_on_screen.h"
 #include "ui/win32/dark_theme.h"
 #include "ui/win32/error_box.h"
 #include "ui/win32/owned_window.h"
@@ -227,13 +227,7 @@ int CandidateListWindow::ShowModal() {
     form_.BeginModal();
     if (!shownBefore_) {
         // Centred the first time; later it comes back where and as large as it was hidden.
-        RECT rect{};
-        ::GetWindowRect(window_, &rect);
-        const int width = rect.right - rect.left;
-        const int height = rect.bottom - rect.top;
-        ::SetWindowPos(window_, nullptr, CentredEdge(::GetSystemMetrics(SM_CXSCREEN), width),
-                       CentredEdge(::GetSystemMetrics(SM_CYSCREEN), height), 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        CentreOnScreen(window_);
         shownBefore_ = true;
     }
     const bool ownerWasEnabled = modalOwner_ && ::IsWindowEnabled(modalOwner_);

@@ -1,12 +1,12 @@
 #pragma once
 // "TInputListForm": the hidden pop-up with ListBox1 that the document picker shows modally. It
-// turns the list's messages into InputListForm's handlers and draws the rows it is given.
+// turns the list's messages into CandidateListForm's handlers and draws the rows it is given.
 #include <windows.h>
 
 #include <vector>
 
 #include "platform/unique_handle.h"
-#include "ui/input_list_form.h"
+#include "ui/candidate_list_form.h"
 #include "ui/ports.h"
 #include "ui/win32/owned_window.h"
 
@@ -14,7 +14,7 @@ namespace zo {
 
 class DarkTheme;
 
-class CandidateListWindow final : public CandidateListView, private ListBoxSelection {
+class CandidateListWindow final : public CandidateListView, private CandidateListSelection {
 public:
     CandidateListWindow(HINSTANCE instance, const DarkTheme* theme, const TextCompare& compareForUser);
     ~CandidateListWindow() override;
@@ -47,7 +47,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleListMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // ListBoxSelection
+    // CandidateListSelection
     void SelectRow(std::optional<std::size_t> row) override;
 
     void FillList();
@@ -60,7 +60,7 @@ private:
     HWND modalOwner_ = nullptr;
     UniqueFont font_;
     bool shownBefore_ = false;
-    InputListForm form_;
+    CandidateListForm form_;
     CreationFailure creationFailure_;
 };
 

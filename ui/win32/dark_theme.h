@@ -38,7 +38,6 @@ public:
 
     [[nodiscard]] const Palette& palette() const noexcept { return palette_; }
     [[nodiscard]] HBRUSH WindowBrush() const noexcept { return windowBrush_.get(); }
-    [[nodiscard]] HBRUSH EditBrush() const noexcept { return editBrush_.get(); }
     [[nodiscard]] HBRUSH ListBrush() const noexcept { return listBrush_.get(); }
 
     // Dark title bar where the desktop window manager offers one; older systems keep theirs.

@@ -3,16 +3,10 @@
 #include <new>
 
 #include "core/app_title.h"
-#include "platform/profile.h"
 #include "platform/wide.h"
+#include "ui/win32/application_title.h"
 
 namespace zo {
-
-Text ApplicationTitleText() {
-    const Text path = ExecutablePath();
-    const auto slash = path.find_last_of(u"\\/:");
-    return ApplicationTitle(slash == Text::npos ? TextView(path) : TextView(path).substr(slash + 1));
-}
 
 Text FailureText(const std::exception_ptr& failure) noexcept {
     try {

@@ -9,9 +9,6 @@
 
 namespace zo {
 
-// The title of every box the program shows, from its own executable's file name.
-[[nodiscard]] Text ApplicationTitleText();
-
 // The error box: the error's text (with its closing full stop), the application title, a stop
 // icon and OK.
 void ShowErrorBox(HWND owner, TextView errorText) noexcept;

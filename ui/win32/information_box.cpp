@@ -1,9 +1,9 @@
 #include "ui/win32/information_box.h"
 
-#include "core/placement.h"
 #include "platform/unique_handle.h"
 #include "platform/wide.h"
-#include "ui/win32/error_box.h"
+#include "ui/win32/application_title.h"
+#include "ui/win32/centre_on_screen.h"
 
 namespace zo {
 namespace {
@@ -19,13 +19,7 @@ LRESULT CALLBACK CentreBoxOnActivate(int code, WPARAM wParam, LPARAM lParam) noe
         ::GetClassNameW(box, className, 16);
         if (std::wstring_view(className) == L"#32770") {
             tBoxPlaced = true;
-            RECT rect{};
-            ::GetWindowRect(box, &rect);
-            const int width = rect.right - rect.left;
-            const int height = rect.bottom - rect.top;
-            ::SetWindowPos(box, nullptr, CentredEdge(::GetSystemMetrics(SM_CXSCREEN), width),
-                           CentredEdge(::GetSystemMetrics(SM_CYSCREEN), height), 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            CentreOnScreen(box);
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);

@@ -13,10 +13,12 @@
 #include "platform/desktop_windows.h"
 #include "platform/input_method.h"
 #include "platform/keyboard.h"
+#include "platform/module_path.h"
 #include "platform/profile.h"
 #include "platform/wide.h"
 #include "ui/win32/candidate_list_window.h"
 #include "ui/win32/dark_theme.h"
+#include "ui/win32/application_title.h"
 #include "ui/win32/error_box.h"
 #include "ui/win32/main_window.h"
 

@@ -1,7 +1,7 @@
 // What the settings file takes from the main window at its destruction, and the sizes its
 // defaults are computed from at creation.
 #include "core/settings.h"
-#include "platform/profile.h"
+#include "platform/screen_size.h"
 #include "ui/win32/main_window.h"
 
 namespace zo {

@@ -13,7 +13,7 @@ constexpr const wchar_t* kShape1Class = L"ZO24_RAZ.Shape1";
 void Shape1::Register(HINSTANCE instance) {
     WNDCLASSEXW shape{};
     shape.cbSize = sizeof shape;
-    shape.lpfnWndProc = Proc;
+    shape.lpfnWndProc = OwnedWindowProc<Shape1>;
     shape.hInstance = instance;
     shape.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     shape.lpszClassName = kShape1Class;
@@ -21,45 +21,43 @@ void Shape1::Register(HINSTANCE instance) {
 }
 
 void Shape1::Create(HWND parent, HINSTANCE instance, const RECT& place) {
-    window_ = ::CreateWindowExW(0, kShape1Class, L"", WS_CHILD | WS_VISIBLE, place.left, place.top,
-                                place.right - place.left, place.bottom - place.top, parent, nullptr, instance,
-                                this);
-    if (!window_) throw LastError(u"CreateWindowExW");
+    const HWND window = ::CreateWindowExW(0, kShape1Class, L"", WS_CHILD | WS_VISIBLE, place.left, place.top,
+                                          place.right - place.left, place.bottom - place.top, parent, nullptr,
+                                          instance, this);
+    creationFailure_.RethrowIfAny();
+    if (!window) throw LastError(u"CreateWindowExW");
 }
 
 void Shape1::SetColour(std::uint32_t colour) noexcept {
     if (colour == colour_) return;
     colour_ = colour;
-    ::InvalidateRect(window_, nullptr, FALSE);
+    if (window_) ::InvalidateRect(window_, nullptr, FALSE);  // a null window would repaint the desktop
 }
 
-LRESULT CALLBACK Shape1::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        ::SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+LRESULT Shape1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint fills every pixel; erasing first would only flicker
+        default:
+            return ::DefWindowProcW(window_, message, wParam, lParam);
     }
-    const auto* owner = reinterpret_cast<const Shape1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_PAINT && owner) {
-        owner->Paint(window);
-        return 0;
-    }
-    if (message == WM_ERASEBKGND) return 1;
-    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Shape1::Paint(HWND window) const noexcept {
+void Shape1::Paint() const noexcept {
     PAINTSTRUCT paint{};
-    const HDC dc = ::BeginPaint(window, &paint);
+    const HDC dc = ::BeginPaint(window_, &paint);
     RECT rect{};
-    ::GetClientRect(window, &rect);
+    ::GetClientRect(window_, &rect);
     const UniqueBrush fill(::CreateSolidBrush(static_cast<COLORREF>(colour_)));
     const HGDIOBJ oldBrush = ::SelectObject(dc, fill.get());
     const HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
     ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
     ::SelectObject(dc, oldPen);
     ::SelectObject(dc, oldBrush);
-    ::EndPaint(window, &paint);
+    ::EndPaint(window_, &paint);
 }
 
 }  // namespace zo

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "ui/win32/owned_window.h"
+
 namespace zo {
 
 class Shape1 {
@@ -25,11 +27,16 @@ class Shape1 {
     void SetColour(std::uint32_t colour) noexcept;
 
   private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    void Paint(HWND window) const noexcept;
+    template <class Owner>
+    friend LRESULT CALLBACK OwnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void Attach(HWND window) noexcept { window_ = window; }
+    void Detach() noexcept { window_ = nullptr; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint() const noexcept;
 
     HWND window_ = nullptr;
     std::uint32_t colour_ = kColourBeforeFirstTick;
+    CreationFailure creationFailure_;
 };
 
 }  // namespace zo

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
+#include <string>
 
 #include "core/error.h"
 #include "tests/unit/fake_world.h"
@@ -34,20 +36,24 @@ TEST(FirstOtherKeyDown, ReturnsLowestScannedKeyDown) {
     }
 }
 
+// The scanned codes written out as the key list states them, not derived from the program's own
+// test: 32 to 192 without the sided Shift, Ctrl and Alt codes and 166 (160 to 166).
 TEST(FirstOtherKeyDown, ScansExactlyTheListedCodes) {
-    int scanned = 0;
+    const struct {
+        int first;
+        int last;
+    } scannedRanges[] = {{32, 159}, {167, 192}};
+    std::set<int> listed;
+    for (const auto& range : scannedRanges) {
+        for (int vk = range.first; vk <= range.last; ++vk) listed.insert(vk);
+    }
+    ASSERT_EQ(listed.size(), 154u);
     for (int vk = 0; vk < 256; ++vk) {
+        SCOPED_TRACE(vk);
         KeyStates keys;
         keys.set(static_cast<std::size_t>(vk));
-        const int found = FirstOtherKeyDown(keys);
-        const bool counted = found != 0;
-        EXPECT_EQ(counted, IsScannedKey(vk)) << vk;
-        if (counted) {
-            EXPECT_EQ(found, vk);
-        }
-        scanned += counted ? 1 : 0;
+        EXPECT_EQ(FirstOtherKeyDown(keys), listed.count(vk) != 0 ? vk : 0);
     }
-    EXPECT_EQ(scanned, kScannedKeyCount);
 }
 
 TEST(RunTapAssist, SamplesTheKeyboardOncePerTick) {
@@ -55,12 +61,6 @@ TEST(RunTapAssist, SamplesTheKeyboardOncePerTick) {
     w.keyboard.down = {kVkShift, 65};
     static_cast<void>(RunTapAssist(w.ports, kNoWindow));
     EXPECT_EQ(w.keyboard.keyboardReads, 1);
-}
-
-TEST(InjectKeyPress, PressPauseRelease) {
-    FakeWorld w;
-    InjectKeyPress(w.ports, kVkF8);
-    EXPECT_EQ(w.calls, (Calls{"SendKeyEvent:119,down", "Sleep:1", "SendKeyEvent:119,up"}));
 }
 
 // The host's window in front with the host busy in a command.
@@ -173,6 +173,19 @@ TEST_F(TapAssist, ReportedHandleIsTheOneCheckedBeforeSending) {
     w.desktop.foreground = 0x20;
     EXPECT_EQ(Tap(kVkShift), 0x20u);
     EXPECT_TRUE(w.Called("SendKeyEvent:119,down"));
+}
+
+// The foreground is tested once the host has answered busy, and the key follows at once: a test made
+// before the host's answer could send the key into a window the user switched to meanwhile.
+TEST_F(TapAssist, ForegroundTestedAfterTheHostAnswersThenPressPauseRelease) {
+    for (const int modifier : {kVkShift, kVkControl}) {
+        SCOPED_TRACE(modifier);
+        w.calls.clear();
+        static_cast<void>(Tap(modifier));
+        const std::string key = std::to_string(modifier == kVkShift ? kVkF8 : kVkF9);
+        EXPECT_TRUE(w.CalledInOrder({"state.GetBoolean:IsQuiescent", "GetForegroundWindow",
+                                     "SendKeyEvent:" + key + ",down", "Sleep:1", "SendKeyEvent:" + key + ",up"}));
+    }
 }
 
 TEST_F(TapAssist, TapWithToggleOffIsConsumedAndNeverSentLater) {

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "ui/input_list_form.h"
+#include "ui/candidate_list_form.h"
 
 namespace zo {
 namespace {
 
 // ListBox1 as the handlers see it: the rows it was told to select.
-class RecordingListBox final : public ListBoxSelection {
+class RecordingListBox final : public CandidateListSelection {
   public:
     std::vector<std::string> selected;
     void SelectRow(std::optional<std::size_t> row) override {
@@ -26,25 +26,25 @@ class ListForm : public ::testing::Test {
     }
     TextCompare compare = CompareIgnoringCase;
     RecordingListBox listBox;
-    InputListForm form{listBox, compare};
+    CandidateListForm form{listBox, compare};
 };
 
 TEST_F(ListForm, EachEventOfTheOpenListSetsItsResult) {
     const struct {
         const char* name;
-        std::function<void(InputListForm&)> event;
+        std::function<void(CandidateListForm&)> event;
         int result;
     } cases[] = {
-        {"selection changed", [](InputListForm& f) { f.ListBox1Click(); }, kModalAccept},
-        {"double-click", [](InputListForm& f) { f.ListBox1DblClick(); }, kModalAccept},
-        {"Enter", [](InputListForm& f) { f.ListBox1KeyDown(13); }, kModalAccept},
-        {"Escape", [](InputListForm& f) { f.ListBox1KeyDown(27); }, kModalCancel},
-        {"Down arrow alone", [](InputListForm& f) { f.ListBox1KeyDown(40); }, kModalNone},
-        {"Shift", [](InputListForm& f) { f.ListBox1KeyDown(16); }, kModalNone},
-        {"application switch while shown", [](InputListForm& f) { f.FormActivateApp(true); }, kModalCancel},
-        {"application switch while hidden", [](InputListForm& f) { f.FormActivateApp(false); }, kModalNone},
-        {"close", [](InputListForm& f) { f.FormClose(); }, kModalCancel},
-        {"application ends", [](InputListForm& f) { f.ApplicationTerminating(); }, kModalCancel},
+        {"selection changed", [](CandidateListForm& f) { f.ListBox1Click(); }, kModalAccept},
+        {"double-click", [](CandidateListForm& f) { f.ListBox1DblClick(); }, kModalAccept},
+        {"Enter", [](CandidateListForm& f) { f.ListBox1KeyDown(13); }, kModalAccept},
+        {"Escape", [](CandidateListForm& f) { f.ListBox1KeyDown(27); }, kModalCancel},
+        {"Down arrow alone", [](CandidateListForm& f) { f.ListBox1KeyDown(40); }, kModalNone},
+        {"Shift", [](CandidateListForm& f) { f.ListBox1KeyDown(16); }, kModalNone},
+        {"application switch while shown", [](CandidateListForm& f) { f.FormActivateApp(true); }, kModalCancel},
+        {"application switch while hidden", [](CandidateListForm& f) { f.FormActivateApp(false); }, kModalNone},
+        {"close", [](CandidateListForm& f) { f.FormClose(); }, kModalCancel},
+        {"application ends", [](CandidateListForm& f) { f.ApplicationTerminating(); }, kModalCancel},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,7 +88,7 @@ TEST_F(ListForm, TypingSelectsTheRowItFindsAndAcceptsIt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingListBox box;
-        InputListForm fresh{box, compare};
+        CandidateListForm fresh{box, compare};
         fresh.SetRows({u"Apple", u"apricot", u"Banana"});
         fresh.BeginModal();
         for (const auto& [ch, at] : c.keys) fresh.ListBox1KeyPress(ch, at);

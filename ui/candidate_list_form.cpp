@@ -1,8 +1,8 @@
-#include "ui/input_list_form.h"
+#include "ui/candidate_list_form.h"
 
 namespace zo {
 
-void InputListForm::ListBox1KeyPress(char16_t ch, std::uint64_t nowMs) {
+void CandidateListForm::ListBox1KeyPress(char16_t ch, std::uint64_t nowMs) {
     const std::optional<std::size_t> row = typeSearch_.OnCharacter(ch, nowMs, rows_, compareForUser_);
     if (!row) return;
     listBox1_.SelectRow(row);

@@ -1,27 +1,31 @@
 #pragma once
-// The candidate list window's handlers ("InputListForm" with its list ListBox1), free of the
-// platform: which modal result each event of the open list sets, and which row typing selects.
+// The candidate list window's handlers (window class "TInputListForm", its list ListBox1), free
+// of the platform: which modal result each event of the open list sets, and which row typing
+// selects.
 // The Win32 window turns its messages into these calls and ends its modal show as soon as
 // ModalResult() is not 0.
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "core/candidates.h"
+#include "core/candidate_list_keys.h"
+#include "core/candidate_list_rule.h"
+#include "core/text_compare.h"
+#include "core/type_search.h"
 
 namespace zo {
 
 // What the handlers need of ListBox1 itself.
-class ListBoxSelection {
+class CandidateListSelection {
   public:
-    virtual ~ListBoxSelection() = default;
+    virtual ~CandidateListSelection() = default;
     // Selects a row, or none, raising no click event.
     virtual void SelectRow(std::optional<std::size_t> row) = 0;
 };
 
-class InputListForm {
+class CandidateListForm {
   public:
-    InputListForm(ListBoxSelection& listBox1, const TextCompare& compareForUser)
+    CandidateListForm(CandidateListSelection& listBox1, const TextCompare& compareForUser)
         : listBox1_(listBox1), compareForUser_(compareForUser) {}
 
     void SetRows(std::vector<Text> rows) { rows_ = std::move(rows); }
@@ -53,7 +57,7 @@ class InputListForm {
         if (modalResult_ == kModalNone) modalResult_ = CandidateListRule(event);
     }
 
-    ListBoxSelection& listBox1_;
+    CandidateListSelection& listBox1_;
     const TextCompare& compareForUser_;
     std::vector<Text> rows_;
     int modalResult_ = kModalNone;

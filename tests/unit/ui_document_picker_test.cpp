@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/candidates.h"
+#include "core/candidate_list_rule.h"
 #include "core/error.h"
 #include "tests/unit/fake_world.h"
 #include "ui/handlers.h"
@@ -138,7 +138,7 @@ TEST(DocumentPickerFailure, EndsSilentlyAtTheFailingCallAndRestoresZOrderOnceLow
         const char* name;
         std::function<void(FakeWorld&)> arrange;
         const char* failingCall;  // the command's last call before any clean-up
-        bool hostBroughtForward;  // step 6 ran before the failure
+        bool hostBroughtForward;  // the host came forward before the failure
         bool loweredBeforeFailure;
     };
     auto failMember = [](const char* object, const char* member) {

@@ -37,14 +37,18 @@ TEST(RegisterSequence, StoresHostPathShowsItThenBringsHostForward) {
     EXPECT_EQ(w.liveHostObjects, 0);
 }
 
-TEST(RegisterSequence, MenuItemDoesExactlyWhatTheButtonDoes) {
-    FakeWorld viaButton;
-    FakeWorld viaMenu;
-    PutHostOnDesktop(viaButton);
-    PutHostOnDesktop(viaMenu);
-    Button1Click(viaButton.ports);
-    KORVA1Click(viaMenu.ports);
-    EXPECT_EQ(viaMenu.calls, viaButton.calls);
+TEST(RegisterSequence, MenuItemRegistersTheRunningHost) {
+    FakeWorld w;
+    PutHostOnDesktop(w);
+    w.automation.application = MakeHostApplication(0x10, true, u"D:\\Other\\korva.exe");
+
+    KORVA1Click(w.ports);
+
+    EXPECT_EQ(w.state.appFullName, u"D:\\Other\\korva.exe");
+    // The message box first, then the host to the front, so that the host ends up above everything.
+    EXPECT_TRUE(w.CalledInOrder({"SetVexoexe1Caption:D:\\Other\\korva.exe",
+                                 "ShowInformation:D:\\Other\\korva.exe\nを登録しました．", "SetForegroundWindow:0x10"}));
+    EXPECT_EQ(w.liveHostObjects, 0);
 }
 
 TEST(RegisterSequence, LaterFailuresAreSwallowedAndHostStillComesForward) {
