@@ -12,12 +12,23 @@
 //                        reading no commands, and then answers as usual. `stall off` ends it.
 // The member name is compared without regard to case, as `fail` does.
 //
+// A host whose UI thread stops answering outside any automation call (a long regeneration):
+//   hang <ms>            holds the thread in Sleep for <ms> milliseconds at once: no window
+//                        message, no call and no command is handled meanwhile. `hanging <ms>` is
+//                        logged before, the command's `ok` after.
+//   hang <ms> after <member>  the same, right after the next call of that member has answered.
+//   ime 0|1              the open status the host's windows report to WM_IME_CONTROL (as a
+//                        default IME window would); each IMC_GETOPENSTATUS is logged as
+//                        `ime get <status>`, each IMC_SETOPENSTATUS as `ime set <lParam>`.
+//
 // A busy host that refuses calls, and a host member that fails with a text of its own:
 //   refuse <ms> [call]   for the next <ms> milliseconds every incoming call is refused at once
 //                        (the host's message filter answers SERVERCALL_REJECTED), as a host in a
 //                        modal state does; with `call` (e.g. IDispatch.Invoke) only calls of that
 //                        name. Each refusal is logged as `refused <interface.method> <tick count
 //                        in ms>`. `refuse off` ends it early.
+//   refuse-from-next <ms>  the same for every call, but the <ms> start with the next incoming
+//                        call, so that a driver whose click takes long to arrive still meets it.
 //   fail <member> [text] every call of that member fails with DISP_E_EXCEPTION; the description is
 //                        the text when given. `fail off` ends it.
 //
@@ -55,6 +66,9 @@ constexpr UINT kPollMilliseconds = 20;
 constexpr int kWindowWidth = 400;
 constexpr int kWindowHeight = 300;
 constexpr wchar_t kProgIdStem[] = L"Vexo.Application.";
+// WM_IME_CONTROL's commands; MinGW's headers lack them.
+constexpr WPARAM kImcGetOpenStatus = 5;
+constexpr WPARAM kImcSetOpenStatus = 6;
 
 std::wstring Widen(std::string_view text) {
     if (text.empty()) return {};
@@ -119,7 +133,15 @@ class RefusingFilter final : public IMessageFilter {
         refuseUntil_ = GetTickCount64() + milliseconds;
         onlyCall_ = std::move(onlyCall);
     }
-    void StopRefusing() { refuseUntil_ = 0; }
+    // The refusal starts with the next incoming call, whenever that comes.
+    void RefuseFromNextCallFor(DWORD milliseconds) {
+        StopRefusing();
+        armedMilliseconds_ = milliseconds;
+    }
+    void StopRefusing() {
+        refuseUntil_ = 0;
+        armedMilliseconds_ = 0;
+    }
     [[nodiscard]] ULONGLONG RefusingLeft() const {
         const ULONGLONG now = GetTickCount64();
         return refuseUntil_ > now ? refuseUntil_ - now : 0;
@@ -140,6 +162,7 @@ class RefusingFilter final : public IMessageFilter {
         return left;
     }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO info) override {
+        if (armedMilliseconds_ != 0) RefuseFor(std::exchange(armedMilliseconds_, 0), onlyCall_);
         if (RefusingLeft() == 0) return SERVERCALL_ISHANDLED;
         const std::wstring call = CallName(info);
         if (!onlyCall_.empty() && call != onlyCall_) return SERVERCALL_ISHANDLED;
@@ -174,6 +197,7 @@ class RefusingFilter final : public IMessageFilter {
 
     std::atomic<ULONG> references_{1};
     ULONGLONG refuseUntil_ = 0;
+    DWORD armedMilliseconds_ = 0;
     std::wstring onlyCall_;
 };
 
@@ -186,6 +210,11 @@ class TestHost {
 
     [[nodiscard]] bool Start();
     void Log(const std::vector<std::wstring>& fields);
+    // Holds the UI thread, as a host busy in a long operation does.
+    void Freeze(DWORD milliseconds);
+    // The freeze that `hang <ms> after <member>` asked for, posted to the thread as this message.
+    static constexpr UINT kFreezeMessage = WM_APP + 1;
+    void FreezeAsAsked() { Freeze(freezeMilliseconds_); }
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -232,6 +261,8 @@ class TestHost {
     std::deque<std::wstring> lastKeys_;
     std::deque<std::wstring> lastCalls_;
     bool panelShowedRefusing_ = false;
+    DWORD freezeMilliseconds_ = 0;
+    bool imeOpen_ = false;
 };
 
 TestHost* g_host = nullptr;  // the timer callback and the window procedure find the host here
@@ -243,6 +274,7 @@ TestHost::TestHost(HINSTANCE instance, std::wstring controlDir)
     model_.fullName.assign(path, length);
     model_.log = [this](const std::vector<std::wstring>& fields) { Log(fields); };
     model_.reportedWindow = [this] { return ReportedWindow(); };
+    model_.freezeSoon = [] { PostThreadMessageW(GetCurrentThreadId(), kFreezeMessage, 0, 0); };
     application_.Attach(test_host::CreateApplication(model_));
 }
 
@@ -283,6 +315,11 @@ void TestHost::Log(const std::vector<std::wstring>& fields) {
     // One write per line with no buffering in between, so a reader never sees half an event.
     WriteFile(log_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     NotePanelEvent(fields);
+}
+
+void TestHost::Freeze(DWORD milliseconds) {
+    Log({L"hanging", std::to_wstring(milliseconds)});
+    Sleep(milliseconds);
 }
 
 void CALLBACK TestHost::PollTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -426,6 +463,11 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
             if (milliseconds < 0 || milliseconds > 600000) throw CommandError{L"out of range: " + fields[1]};
             filter_->RefuseFor(static_cast<DWORD>(milliseconds), fields.size() > 2 ? fields[2] : std::wstring());
         }
+    } else if (command == L"refuse-from-next") {
+        RequireFields(fields, 2);
+        const std::int64_t milliseconds = ParseInteger(fields[1]);
+        if (milliseconds <= 0 || milliseconds > 600000) throw CommandError{L"out of range: " + fields[1]};
+        filter_->RefuseFromNextCallFor(static_cast<DWORD>(milliseconds));
     } else if (command == L"die") {
         RequireFields(fields, 2);
         if (fields[1] == L"off") {
@@ -446,7 +488,19 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
         }
     } else if (command == L"hang") {
         RequireFields(fields, 2);
-        Sleep(static_cast<DWORD>(ParseInteger(fields[1])));
+        const std::int64_t milliseconds = ParseInteger(fields[1]);
+        if (milliseconds < 0 || milliseconds > 600000) throw CommandError{L"out of range: " + fields[1]};
+        if (fields.size() > 2) {
+            if (fields[2] != L"after") throw CommandError{L"expected after: " + fields[2]};
+            RequireFields(fields, 4);
+            model_.freezingAfterMember = fields[3];
+            freezeMilliseconds_ = static_cast<DWORD>(milliseconds);
+        } else {
+            Freeze(static_cast<DWORD>(milliseconds));
+        }
+    } else if (command == L"ime") {
+        RequireFields(fields, 2);
+        imeOpen_ = ParseInteger(fields[1]) != 0;
     } else if (command == L"refs") {
         Log({L"refs", std::to_wstring(model_.liveObjects + ExternalApplicationReferences()),
              std::to_wstring(model_.liveObjects), std::to_wstring(ExternalApplicationReferences())});
@@ -515,6 +569,17 @@ LRESULT CALLBACK TestHost::WindowProc(HWND window, UINT message, WPARAM wParam, 
                 // Windows being torn down are already out of the table and have no id to report.
                 const std::wstring id = host->IdOf(window);
                 if (!id.empty()) host->Log({L"foreground", id});
+            }
+            break;
+        case WM_IME_CONTROL:
+            if (wParam == kImcGetOpenStatus) {
+                host->Log({L"ime", L"get", host->imeOpen_ ? L"1" : L"0"});
+                return host->imeOpen_ ? 1 : 0;
+            }
+            if (wParam == kImcSetOpenStatus) {
+                host->imeOpen_ = lParam != 0;
+                host->Log({L"ime", L"set", std::to_wstring(lParam)});
+                return 0;
             }
             break;
         case WM_PAINT:
@@ -772,6 +837,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.hwnd == nullptr && message.message == TestHost::kFreezeMessage) {
+                host.FreezeAsAsked();
+                continue;
+            }
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
