@@ -504,8 +504,8 @@ def unwritable_settings_inside_a_stalled_call(s: harness.Session) -> None:
     # Under the box: clicks on LIST and Register, another close, and the system menu's Close.
     click_control(s, BUTTON4_ID)
     click_control(s, BUTTON1_ID)
-    s.probe("close", harness.APP_CLASS)
     system_menu_close(s, app)
+    s.probe("close", harness.APP_CLASS)
     s.holds(f"{what}: the program and its box stay", lambda: app.running() and message_box(s) is not None, 1.0)
     # Once the host answers again, whatever ran under the box would reach it or show.
     host.send("title", "main", "KORVA 2021 2020 answering again", timeout=UNWRITABLE_STALL_MS / 1000 + harness.WAIT_TIMEOUT)
