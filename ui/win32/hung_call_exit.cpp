@@ -18,7 +18,8 @@ std::vector<MSG> TakeQueued(HWND window, UINT first, UINT last) {
 }
 
 void PutBack(const std::vector<MSG>& messages) {
-    for (const MSG& message : messages) ::PostMessageW(message.hwnd, message.message, message.wParam, message.lParam);
+    for (const MSG& message : messages)
+        ::PostMessageW(message.hwnd, message.message, message.wParam, message.lParam);
 }
 
 BOOL CALLBACK HideWindow(HWND window, LPARAM) noexcept {
@@ -32,7 +33,8 @@ void DropQueuedInput() {
     constexpr int kMostDropped = 10000;
     MSG message{};
     for (int i = 0; i < kMostDropped; ++i) {
-        if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD | PM_QS_INPUT | PM_QS_POSTMESSAGE)) {
+        if (!::PeekMessageW(&message, nullptr, 0, 0,
+                            PM_REMOVE | PM_NOYIELD | PM_QS_INPUT | PM_QS_POSTMESSAGE)) {
             return;
         }
         if (message.message == WM_QUIT) return;
@@ -61,7 +63,8 @@ bool CloseRequestQueued(HWND window) {
     // Alt+F4 goes to the control that has the focus, behind the Alt press itself. The keys are
     // put back in their order when they ask for nothing, so typing is not lost.
     std::vector<MSG> keys;
-    while (::PeekMessageW(&message, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_NOYIELD)) keys.push_back(message);
+    while (::PeekMessageW(&message, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_NOYIELD))
+        keys.push_back(message);
     for (const MSG& key : keys) {
         if (key.message == WM_SYSKEYDOWN && key.wParam == VK_F4) return true;
     }

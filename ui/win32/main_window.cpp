@@ -213,7 +213,8 @@ void MainWindow::OnEndSession(bool ending) {
 }
 
 void MainWindow::OnHostCallWatch() {
-    if (IsInsideHostCall() && CloseRequestQueued(window_)) EndInsideHostCall([this] { EndingInsideHostCall(); });
+    if (!IsInsideHostCall() || !CloseRequestQueued(window_)) return;
+    EndInsideHostCall([this] { EndingInsideHostCall(); });
 }
 
 void MainWindow::OnDestroy() {
