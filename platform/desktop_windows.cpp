@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/host_match.h"
+#include "platform/host_call.h"
 #include "platform/shell.h"
 #include "platform/wide.h"
 
@@ -57,7 +58,14 @@ void Win32Desktop::SetForegroundWindow(WindowHandle window) {
 
 bool Win32Desktop::IsIconic(WindowHandle window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
 
-void Win32Desktop::OpenIcon(WindowHandle window) { ::OpenIcon(ToHwnd(window)); }
+void Win32Desktop::OpenIcon(WindowHandle window) {
+    // Restoring another process's window waits until that window's thread has handled it (the
+    // WM_QUERYOPEN it is asked first included): a host that stops answering holds the program
+    // here as inside an automation call. SetForegroundWindow, by contrast, only posts the
+    // activation to the host's thread.
+    const HostCallScope scope;
+    ::OpenIcon(ToHwnd(window));
+}
 
 void Win32Desktop::SetTopmost(WindowHandle window, bool topmost) {
     ::SetWindowPos(ToHwnd(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,

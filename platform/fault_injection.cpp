@@ -15,21 +15,36 @@ namespace {
 
 constexpr std::size_t kNameUnits = 128;
 
-// "step" or "step:kind", as ASCII.
-std::string AskedFault() {
+// The variable's value as ASCII; empty when it is not set or too long.
+std::string AsciiVariable(const wchar_t* name) {
     wchar_t buffer[kNameUnits] = {};
-    const DWORD length = ::GetEnvironmentVariableW(L"ZO_FAIL_STEP", buffer, kNameUnits);
+    const DWORD length = ::GetEnvironmentVariableW(name, buffer, kNameUnits);
     std::string asked;
     if (length == 0 || length >= kNameUnits) return asked;
     for (DWORD i = 0; i < length; ++i) asked += static_cast<char>(buffer[i] & 0x7F);
     return asked;
 }
 
+// "step" or "step:kind".
+std::string AskedFault() { return AsciiVariable(L"ZO_FAIL_STEP"); }
+
 }  // namespace
 
 bool FaultAsked(std::string_view step) {
     const std::string asked = AskedFault();
     return std::string_view(asked).substr(0, asked.find(':')) == step;
+}
+
+bool StandInAsked(std::string_view name) {
+    const std::string asked = AsciiVariable(L"ZO_STAND_IN");
+    std::string_view rest(asked);
+    while (!rest.empty()) {
+        const auto comma = rest.find(',');
+        if (rest.substr(0, comma) == name) return true;
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return false;
 }
 
 void FailIfAsked(std::string_view step) {

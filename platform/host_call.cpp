@@ -7,9 +7,12 @@
 namespace zo {
 namespace {
 
-// A call that answers within this time is never watched.
-constexpr DWORD kWatchDelayMs = 200;
 constexpr DWORD kWatchPeriodMs = 100;
+// A call that answers within this time is never watched: a host that refuses a call is asked
+// again for up to the retry bound, and the last try must have its moment to come back. The
+// first look comes at 1.1 s, so a close clicked at the start of a call is still handled well
+// within 2 s.
+constexpr DWORD kWatchDelayMs = kHostCallRetryBoundMs + kWatchPeriodMs;
 
 int g_depth = 0;  // GUI thread only
 HANDLE g_watchTimer = nullptr;
@@ -54,6 +57,15 @@ bool IsInsideHostCall() noexcept { return g_depth > 0; }
 void WatchHostCallsFor(HWND window, UINT message) noexcept {
     g_watchMessage.store(message);
     g_watchWindow.store(window);
+}
+
+void StopWatchingHostCalls() noexcept {
+    WatchHostCallsFor(nullptr, 0);
+    if (g_watchTimer) {
+        // Not waited for either: a nudge already on its way finds no window to tell.
+        ::DeleteTimerQueueTimer(nullptr, g_watchTimer, nullptr);
+        g_watchTimer = nullptr;
+    }
 }
 
 HRESULT CallHost(const std::function<HRESULT()>& attempt) {

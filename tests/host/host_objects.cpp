@@ -265,6 +265,11 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, 
         exception->bstrSource = SysAllocString(kSource);
         exception->bstrDescription = SysAllocStringLen(failure.data(), static_cast<UINT>(failure.size()));
     }
+    if (model_.freezingAfterMember && SameName(*model_.freezingAfterMember, member.c_str())) {
+        // The reply goes out when this returns; the freeze comes right after it.
+        model_.freezingAfterMember.reset();
+        if (model_.freezeSoon) model_.freezeSoon();
+    }
     return hr;
 }
 

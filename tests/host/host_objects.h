@@ -38,6 +38,9 @@ struct HostModel {
     // This member's call holds the thread (no messages pumped) for that long before it answers.
     std::optional<std::wstring> stallingMember;
     std::uint32_t stallMilliseconds = 0;
+    // Once this member's next call has been answered, `freezeSoon` is called (once).
+    std::optional<std::wstring> freezingAfterMember;
+    std::function<void()> freezeSoon;
     // Objects other than the application object that are still alive.
     long liveObjects = 0;
     // Strong connections the marshaller has reported on the application object.

@@ -12,6 +12,15 @@
 //                        reading no commands, and then answers as usual. `stall off` ends it.
 // The member name is compared without regard to case, as `fail` does.
 //
+// A host whose UI thread stops answering outside any automation call (a long regeneration):
+//   hang <ms>            holds the thread in Sleep for <ms> milliseconds at once: no window
+//                        message, no call and no command is handled meanwhile. `hanging <ms>` is
+//                        logged before, the command's `ok` after.
+//   hang <ms> after <member>  the same, right after the next call of that member has answered.
+//   ime 0|1              the open status the host's windows report to WM_IME_CONTROL (as a
+//                        default IME window would); each IMC_GETOPENSTATUS is logged as
+//                        `ime get <status>`, each IMC_SETOPENSTATUS as `ime set <lParam>`.
+//
 // A busy host that refuses calls, and a host member that fails with a text of its own:
 //   refuse <ms> [call]   for the next <ms> milliseconds every incoming call is refused at once
 //                        (the host's message filter answers SERVERCALL_REJECTED), as a host in a
@@ -58,6 +67,9 @@ constexpr UINT kPollMilliseconds = 20;
 constexpr int kWindowWidth = 400;
 constexpr int kWindowHeight = 300;
 constexpr wchar_t kProgIdStem[] = L"Vexo.Application.";
+// WM_IME_CONTROL's commands; MinGW's headers lack them.
+constexpr WPARAM kImcGetOpenStatus = 5;
+constexpr WPARAM kImcSetOpenStatus = 6;
 
 std::wstring Widen(std::string_view text) {
     if (text.empty()) return {};
@@ -202,6 +214,11 @@ class TestHost {
 
     [[nodiscard]] bool Start();
     void Log(const std::vector<std::wstring>& fields);
+    // Holds the UI thread, as a host busy in a long operation does.
+    void Freeze(DWORD milliseconds);
+    // The freeze that `hang <ms> after <member>` asked for, posted to the thread as this message.
+    static constexpr UINT kFreezeMessage = WM_APP + 1;
+    void FreezeAsAsked() { Freeze(freezeMilliseconds_); }
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -248,6 +265,8 @@ class TestHost {
     std::deque<std::wstring> lastKeys_;
     std::deque<std::wstring> lastCalls_;
     bool panelShowedRefusing_ = false;
+    DWORD freezeMilliseconds_ = 0;
+    bool imeOpen_ = false;
 };
 
 TestHost* g_host = nullptr;  // the timer callback and the window procedure find the host here
@@ -259,6 +278,7 @@ TestHost::TestHost(HINSTANCE instance, std::wstring controlDir)
     model_.fullName.assign(path, length);
     model_.log = [this](const std::vector<std::wstring>& fields) { Log(fields); };
     model_.reportedWindow = [this] { return ReportedWindow(); };
+    model_.freezeSoon = [] { PostThreadMessageW(GetCurrentThreadId(), kFreezeMessage, 0, 0); };
     application_.Attach(test_host::CreateApplication(model_));
 }
 
@@ -299,6 +319,11 @@ void TestHost::Log(const std::vector<std::wstring>& fields) {
     // One write per line with no buffering in between, so a reader never sees half an event.
     WriteFile(log_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     NotePanelEvent(fields);
+}
+
+void TestHost::Freeze(DWORD milliseconds) {
+    Log({L"hanging", std::to_wstring(milliseconds)});
+    Sleep(milliseconds);
 }
 
 void CALLBACK TestHost::PollTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -467,7 +492,19 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
         }
     } else if (command == L"hang") {
         RequireFields(fields, 2);
-        Sleep(static_cast<DWORD>(ParseInteger(fields[1])));
+        const std::int64_t milliseconds = ParseInteger(fields[1]);
+        if (milliseconds < 0 || milliseconds > 600000) throw CommandError{L"out of range: " + fields[1]};
+        if (fields.size() > 2) {
+            if (fields[2] != L"after") throw CommandError{L"expected after: " + fields[2]};
+            RequireFields(fields, 4);
+            model_.freezingAfterMember = fields[3];
+            freezeMilliseconds_ = static_cast<DWORD>(milliseconds);
+        } else {
+            Freeze(static_cast<DWORD>(milliseconds));
+        }
+    } else if (command == L"ime") {
+        RequireFields(fields, 2);
+        imeOpen_ = ParseInteger(fields[1]) != 0;
     } else if (command == L"refs") {
         Log({L"refs", std::to_wstring(model_.liveObjects + ExternalApplicationReferences()),
              std::to_wstring(model_.liveObjects), std::to_wstring(ExternalApplicationReferences())});
@@ -536,6 +573,17 @@ LRESULT CALLBACK TestHost::WindowProc(HWND window, UINT message, WPARAM wParam, 
                 // Windows being torn down are already out of the table and have no id to report.
                 const std::wstring id = host->IdOf(window);
                 if (!id.empty()) host->Log({L"foreground", id});
+            }
+            break;
+        case WM_IME_CONTROL:
+            if (wParam == kImcGetOpenStatus) {
+                host->Log({L"ime", L"get", host->imeOpen_ ? L"1" : L"0"});
+                return host->imeOpen_ ? 1 : 0;
+            }
+            if (wParam == kImcSetOpenStatus) {
+                host->imeOpen_ = lParam != 0;
+                host->Log({L"ime", L"set", std::to_wstring(lParam)});
+                return 0;
             }
             break;
         case WM_PAINT:
@@ -793,6 +841,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.hwnd == nullptr && message.message == TestHost::kFreezeMessage) {
+                host.FreezeAsAsked();
+                continue;
+            }
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

@@ -9,6 +9,7 @@
 #include "ui/win32/centre_on_screen.h"
 #include "ui/win32/dark_theme.h"
 #include "ui/win32/error_box.h"
+#include "ui/win32/hung_call_exit.h"
 #include "ui/win32/owned_window.h"
 
 namespace zo {
@@ -64,6 +65,9 @@ void CandidateListWindow::Destroy() noexcept {
 }
 
 LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The list can be open while a tick waits for a host that hangs; once the program ends
+    // inside that wait, no choice made in it may run.
+    if (IsEndingInsideHostCall() && RunsAHandler(message)) return 0;
     switch (message) {
         case WM_CREATE: {
             FailIfAsked("list-window");
@@ -132,6 +136,7 @@ LRESULT CALLBACK CandidateListWindow::ListProc(HWND list, UINT message, WPARAM w
 }
 
 LRESULT CandidateListWindow::HandleListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsEndingInsideHostCall() && RunsAHandler(message)) return 0;
     switch (message) {
         case WM_GETDLGCODE:
             return DLGC_WANTALLKEYS | ::DefSubclassProc(list_, message, wParam, lParam);

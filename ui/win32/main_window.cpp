@@ -3,8 +3,6 @@
 #include <imm.h>
 #include <windowsx.h>
 
-#include <vector>
-
 #include "core/caption.h"
 #include "platform/desktop_windows.h"
 #include "platform/fault_injection.h"
@@ -15,6 +13,7 @@
 #include "ui/handlers.h"
 #include "ui/win32/dark_theme.h"
 #include "ui/win32/error_box.h"
+#include "ui/win32/hung_call_exit.h"
 #include "ui/win32/owned_window.h"
 
 namespace zo {
@@ -122,12 +121,14 @@ void MainWindow::Destroy() noexcept {
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Under the error box of a write that failed inside a hung call, nothing starts again.
+    if (IsEndingInsideHostCall() && RunsAHandler(message)) return 0;
     switch (message) {
         case WM_CREATE:
             OnCreate();
             return 0;
         case WM_TIMER:
-            if (wParam == kTimer1) RunGuarded(window_, [this] { Timer1Timer(*ports_); });
+            OnTimer(wParam);
             return 0;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -140,57 +141,94 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnContextMenu(lParam);
             return 0;
         case WM_DRAWITEM:
-            if (theme_) {
-                const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-                if (item.CtlType == ODT_BUTTON) theme_->DrawPushButton(item);
-                if (item.CtlType == ODT_MENU) theme_->DrawMenuItem(item);
-                return TRUE;
-            }
+            if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
             break;
         case WM_MEASUREITEM:
-            if (theme_ && reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_MENU) {
-                theme_->MeasureMenuItem(window_, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
-                return TRUE;
-            }
+            if (OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
             break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            if (theme_) return reinterpret_cast<LRESULT>(theme_->ColourStatic(reinterpret_cast<HDC>(wParam)));
-            break;
         case WM_CTLCOLOREDIT:
-            if (theme_) return reinterpret_cast<LRESULT>(theme_->ColourEdit(reinterpret_cast<HDC>(wParam)));
+            if (const HBRUSH brush = OnCtlColor(message, reinterpret_cast<HDC>(wParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
             break;
         case WM_CLOSE:
-            if (IsInsideHostCall()) EndInsideHostCall();
-            // Nothing refuses the close. The loop ends; the window is destroyed (and the settings
-            // written) after it, hidden until then.
-            ::ShowWindow(window_, SW_HIDE);
-            ::PostQuitMessage(0);
+            OnClose();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
-            // The process may be ended as soon as this returns: write the settings now.
-            if (wParam) {
-                if (IsInsideHostCall()) EndInsideHostCall();
-                ::ShowWindow(window_, SW_HIDE);
-                ::DestroyWindow(window_);
-                ::PostQuitMessage(0);
-            }
+            OnEndSession(wParam != FALSE);
             return 0;
         case kHostCallWatchMessage:
-            if (IsInsideHostCall() && CloseRequestQueued()) EndInsideHostCall();
+            OnHostCallWatch();
             return 0;
         case WM_DESTROY:
-            destroyed_ = true;
-            ::KillTimer(window_, kTimer1);
-            WatchHostCallsFor(nullptr, 0);
-            WriteSettingsOnce();
+            OnDestroy();
             return 0;
         default:
             break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void MainWindow::OnTimer(UINT_PTR id) {
+    if (id == kTimer1) RunGuarded(window_, [this] { Timer1Timer(*ports_); });
+}
+
+bool MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (!theme_) return false;
+    if (item.CtlType == ODT_BUTTON) theme_->DrawPushButton(item);
+    if (item.CtlType == ODT_MENU) theme_->DrawMenuItem(item);
+    return true;
+}
+
+bool MainWindow::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+    if (!theme_ || item.CtlType != ODT_MENU) return false;
+    theme_->MeasureMenuItem(window_, item);
+    return true;
+}
+
+HBRUSH MainWindow::OnCtlColor(UINT message, HDC dc) {
+    if (!theme_) return nullptr;
+    return message == WM_CTLCOLOREDIT ? theme_->ColourEdit(dc) : theme_->ColourStatic(dc);
+}
+
+void MainWindow::OnClose() {
+    if (IsInsideHostCall()) EndInsideHostCall([this] { EndingInsideHostCall(); });
+    // Nothing refuses the close. The loop ends; the window is destroyed (and the settings
+    // written) after it, hidden until then.
+    ::ShowWindow(window_, SW_HIDE);
+    ::PostQuitMessage(0);
+}
+
+void MainWindow::OnEndSession(bool ending) {
+    if (!ending) return;
+    // The process may be ended as soon as this returns: write the settings now.
+    if (IsInsideHostCall()) EndInsideHostCall([this] { EndingInsideHostCall(); });
+    ::ShowWindow(window_, SW_HIDE);
+    ::DestroyWindow(window_);
+    ::PostQuitMessage(0);
+}
+
+void MainWindow::OnHostCallWatch() {
+    if (!IsInsideHostCall() || !CloseRequestQueued(window_)) return;
+    EndInsideHostCall([this] { EndingInsideHostCall(); });
+}
+
+void MainWindow::OnDestroy() {
+    destroyed_ = true;
+    ::KillTimer(window_, kTimer1);
+    StopWatchingHostCalls();
+    WriteSettingsOnce();
+}
+
+void MainWindow::EndingInsideHostCall() {
+    // Exactly what the window's destruction would write; the window itself stays, hidden, until
+    // the process ends.
+    ::KillTimer(window_, kTimer1);
+    WriteSettingsOnce();
 }
 
 void MainWindow::OnCreate() {
@@ -333,44 +371,6 @@ void MainWindow::WriteSettingsOnce() {
     settingsWritten_ = true;
     // The window is going: the error box of a failed write has no owner left.
     RunGuarded(nullptr, [this] { FormDestroy(); });
-}
-
-bool MainWindow::CloseRequestQueued() const {
-    // The user's ways of closing, as they wait in the queue while the program cannot dispatch
-    // them (a peek sees only the first message of a kind, so some are taken out to look past).
-    MSG message{};
-    if (::PeekMessageW(&message, window_, WM_CLOSE, WM_CLOSE, PM_NOREMOVE | PM_NOYIELD)) return true;
-    if (::PeekMessageW(&message, window_, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_NOREMOVE | PM_NOYIELD) &&
-        (message.wParam & 0xFFF0) == SC_CLOSE) {
-        return true;
-    }
-    // Presses on the frame: the close button ends the program; a press anywhere else on the
-    // frame of a window that cannot answer is dropped.
-    while (::PeekMessageW(&message, window_, WM_NCLBUTTONDOWN, WM_NCMBUTTONDBLCLK, PM_REMOVE | PM_NOYIELD)) {
-        if (message.message == WM_NCLBUTTONDOWN && message.wParam == HTCLOSE) return true;
-    }
-    // Alt+F4 goes to the control that has the focus, behind the Alt press itself. The keys are
-    // put back in their order when they ask for nothing, so typing is not lost.
-    std::vector<MSG> keys;
-    bool closeKey = false;
-    while (::PeekMessageW(&message, window_, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_NOYIELD)) {
-        if (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4) closeKey = true;
-        keys.push_back(message);
-    }
-    if (closeKey) return true;
-    for (const MSG& key : keys) ::PostMessageW(key.hwnd, key.message, key.wParam, key.lParam);
-    return false;
-}
-
-void MainWindow::EndInsideHostCall() {
-    // A host that does not answer must not keep the user from closing, nor cost the session's
-    // settings. The call cannot be cancelled, so the program does not go back into it: it writes
-    // the settings exactly as the window's destruction would and ends here, with exit code 0.
-    // No tick may start under the error box of a failed write.
-    ::KillTimer(window_, kTimer1);
-    ::ShowWindow(window_, SW_HIDE);
-    WriteSettingsOnce();
-    ::ExitProcess(0);
 }
 
 HWND MainWindow::ToggleControl(Toggle toggle) const noexcept {

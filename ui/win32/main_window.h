@@ -79,6 +79,14 @@ private:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
+    void OnTimer(UINT_PTR id);
+    [[nodiscard]] bool OnDrawItem(const DRAWITEMSTRUCT& item);
+    [[nodiscard]] bool OnMeasureItem(MEASUREITEMSTRUCT& item);
+    [[nodiscard]] HBRUSH OnCtlColor(UINT message, HDC dc);
+    void OnClose();
+    void OnEndSession(bool ending);
+    void OnHostCallWatch();
+    void OnDestroy();
     void CreateControls();
     void OnCommand(int id, int code, HWND control);
     void OnControlCommand(Control control, int code);
@@ -86,8 +94,7 @@ private:
     void OnContextMenu(LPARAM lParam);
     void FormDestroy();
     void WriteSettingsOnce();
-    [[nodiscard]] bool CloseRequestQueued() const;
-    [[noreturn]] void EndInsideHostCall();
+    void EndingInsideHostCall();
     [[nodiscard]] RunSettings CollectSettings() const;
     [[nodiscard]] ScreenAndWindowSize Sizes() const;
     [[nodiscard]] HWND ToggleControl(Toggle toggle) const noexcept;
