@@ -232,6 +232,8 @@ class TestHost {
     std::deque<std::wstring> lastKeys_;
     std::deque<std::wstring> lastCalls_;
     bool panelShowedRefusing_ = false;
+    // A file held open as an editor or a sync client holds it: reading shared, writing not.
+    UniqueHandle held_;
 };
 
 TestHost* g_host = nullptr;  // the timer callback and the window procedure find the host here
@@ -444,6 +446,17 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
             model_.stallingMember = fields[1];
             model_.stallMilliseconds = static_cast<std::uint32_t>(milliseconds);
         }
+    } else if (command == L"hold") {
+        RequireFields(fields, 2);
+        UniqueHandle file(CreateFileW(fields[1].c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) {
+            file.release();
+            throw CommandError{L"cannot open " + fields[1] + L": " + std::to_wstring(GetLastError())};
+        }
+        held_ = std::move(file);
+    } else if (command == L"release") {
+        held_.reset();
     } else if (command == L"hang") {
         RequireFields(fields, 2);
         Sleep(static_cast<DWORD>(ParseInteger(fields[1])));
