@@ -105,7 +105,7 @@ bool Win32SettingsFileBytes::CreateNew(std::string_view bytes) {
 
 SettingsFileBytes::Overwritten Win32SettingsFileBytes::Overwrite(std::string_view bytes) {
     // In place, so that the file keeps its permissions, attributes and links; sharing reading and
-    // writing as the profile functions do, so that a reader that has the file open does not stop it.
+    // writing, so that a program that has the file open and shares both does not stop it.
     const UniqueKernelHandle file =
         OpenFile(path_, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!file) return Overwritten::No;

@@ -21,6 +21,10 @@
 //   fail <member> [text] every call of that member fails with DISP_E_EXCEPTION; the description is
 //                        the text when given. `fail off` ends it.
 //
+// A file another program has open, as an editor or a sync client keeps it:
+//   hold <path>          opens the file for reading and writing, sharing reading only, and keeps
+//                        it open; `release` closes it.
+//
 // The host's main windows (class "Afx:...") show for a person what the host is and does: busy or
 // idle (click the box to switch), whether the automation object is published, the open drawings,
 // the keys and calls it received last.
@@ -232,8 +236,7 @@ class TestHost {
     std::deque<std::wstring> lastKeys_;
     std::deque<std::wstring> lastCalls_;
     bool panelShowedRefusing_ = false;
-    // A file held open as an editor or a sync client holds it: reading shared, writing not.
-    UniqueHandle held_;
+    UniqueHandle held_;  // the file of `hold`
 };
 
 TestHost* g_host = nullptr;  // the timer callback and the window procedure find the host here
