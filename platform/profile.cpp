@@ -102,24 +102,52 @@ bool Win32SettingsFileBytes::CreateNew(std::string_view bytes) {
     return written;
 }
 
-bool Win32SettingsFileBytes::Overwrite(std::string_view bytes) {
-    // In place, so that the file keeps its permissions, attributes and links.
-    const UniqueKernelHandle file = OpenFile(path_, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
-    return file && WriteAll(file.get(), bytes) && ::SetEndOfFile(file.get());
+SettingsFileBytes::Overwritten Win32SettingsFileBytes::Overwrite(std::string_view bytes) {
+    // In place, so that the file keeps its permissions, attributes and links; sharing reading and
+    // writing, so that a program that has the file open and shares both does not stop it.
+    const UniqueKernelHandle file =
+        OpenFile(path_, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    if (!file) return Overwritten::No;
+    // Test builds: the first rewrite of the run stops halfway, as on a full disk.
+    static bool tearAsked = FaultAsked("settings-overwrite");
+    if (tearAsked) {
+        tearAsked = false;
+        static_cast<void>(WriteAll(file.get(), bytes.substr(0, bytes.size() / 2)));
+        return Overwritten::Torn;
+    }
+    if (!WriteAll(file.get(), bytes) || !::SetEndOfFile(file.get())) return Overwritten::Torn;
+    return Overwritten::Yes;
 }
 
 void Win32SettingsFileBytes::Remove() { ::DeleteFileW(path_.c_str()); }
 
 // ---- the ANSI code page ---------------------------------------------------------------------
 
-Text Win32AnsiCodePage::Decode(std::string_view bytes) {
-    if (bytes.empty()) return {};
+std::optional<Text> Win32AnsiCodePage::Decode(std::string_view bytes) {
+    if (bytes.empty()) return Text{};
     const auto length = static_cast<int>(bytes.size());
-    const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-    if (units <= 0) return {};
+    const int units = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+    if (units <= 0) return std::nullopt;
     std::wstring text(static_cast<std::size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), units);
+    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), units) != units) {
+        return std::nullopt;
+    }
     return FromWide(text);
+}
+
+std::string Win32AnsiCodePage::Encode(TextView text) {
+    if (text.empty()) return {};
+    const std::wstring wide = ToWide(text);
+    const auto length = static_cast<int>(wide.size());
+    // UTF-8 as the ANSI code page refuses the flag; it has no look-alikes anyway.
+    const DWORD flags = ::GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int bytes = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string encoded(static_cast<std::size_t>(bytes), '\0');
+    const int done =
+        ::WideCharToMultiByte(CP_ACP, flags, wide.data(), length, encoded.data(), bytes, nullptr, nullptr);
+    encoded.resize(done > 0 ? static_cast<std::size_t>(done) : 0);
+    return encoded;
 }
 
 bool Win32AnsiCodePage::Represents(TextView text) {

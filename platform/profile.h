@@ -23,7 +23,7 @@ public:
 
     [[nodiscard]] Contents Read() override;
     [[nodiscard]] bool CreateNew(std::string_view bytes) override;
-    [[nodiscard]] bool Overwrite(std::string_view bytes) override;
+    [[nodiscard]] Overwritten Overwrite(std::string_view bytes) override;
     void Remove() override;
 
 private:
@@ -33,7 +33,8 @@ private:
 // The ANSI code page, which the profile functions use for a file without a byte-order mark.
 class Win32AnsiCodePage final : public CodePage {
 public:
-    [[nodiscard]] Text Decode(std::string_view bytes) override;
+    [[nodiscard]] std::optional<Text> Decode(std::string_view bytes) override;
+    [[nodiscard]] std::string Encode(TextView text) override;
     [[nodiscard]] bool Represents(TextView text) override;
 };
 

@@ -587,9 +587,11 @@ class Session:
         folder.mkdir(parents=True)
         return folder
 
-    def start_program(self, name: str, exe: Path, args: list[str], folder: Path) -> subprocess.Popen:
+    def start_program(self, name: str, exe: Path, args: list[str], folder: Path,
+                      extra_env: dict[str, str] | None = None) -> subprocess.Popen:
         out = open(folder / f"{name}.out", "wb")
-        proc = subprocess.Popen([*WINE_COMMAND, str(exe), *args], env=self.wine.env(), cwd=folder,
+        proc = subprocess.Popen([*WINE_COMMAND, str(exe), *args], env={**self.wine.env(), **(extra_env or {})},
+                                cwd=folder,
                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
                                 start_new_session=True)
         out.close()

@@ -64,18 +64,23 @@ def centred(screen: int, outer: int) -> int:
     return -((-difference) // 2) if difference < 0 else difference // 2
 
 
+# Wine takes a process's ANSI code page from its locale: this one gives the Japanese code page 932.
+JAPANESE_LOCALE = {"LC_ALL": "ja_JP.UTF-8"}
+
+
 def start_app_in(s: harness.Session, folder: Path, settings: bytes | None = None,
-                 output: Path | None = None) -> harness.App:
+                 output: Path | None = None, extra_env: dict[str, str] | None = None) -> harness.App:
     """Starts ZO24_RAZ.exe from `folder` (copied there when missing), with `settings` as its
     settings file when given. A second start in the same folder is a restart with the file the
-    first run left. `output` is where its console output and working folder go (default `folder`)."""
+    first run left. `output` is where its console output and working folder go (default `folder`);
+    `extra_env` is added to its environment (JAPANESE_LOCALE for the Japanese code page)."""
     folder.mkdir(parents=True, exist_ok=True)
     exe = folder / "ZO24_RAZ.exe"
     if not exe.exists():
         shutil.copy2(s.args.app, exe)
     if settings is not None:
         (folder / SETTINGS_NAME).write_bytes(settings)
-    app = harness.App(s, s.start_program("ZO24_RAZ", exe, [], output or folder), folder)
+    app = harness.App(s, s.start_program("ZO24_RAZ", exe, [], output or folder, extra_env), folder)
     s.programs.append(app)
     return app
 

@@ -33,6 +33,10 @@
 //   fail <member> [text] every call of that member fails with DISP_E_EXCEPTION; the description is
 //                        the text when given. `fail off` ends it.
 //
+// A file another program has open, as an editor or a sync client keeps it:
+//   hold <path>          opens the file for reading and writing, sharing reading only, and keeps
+//                        it open; `release` closes it.
+//
 // The host's main windows (class "Afx:...") show for a person what the host is and does: busy or
 // idle (click the box to switch), whether the automation object is published, the open drawings,
 // the keys and calls it received last.
@@ -267,6 +271,7 @@ class TestHost {
     bool panelShowedRefusing_ = false;
     DWORD freezeMilliseconds_ = 0;
     bool imeOpen_ = false;
+    UniqueHandle held_;  // the file of `hold`
 };
 
 TestHost* g_host = nullptr;  // the timer callback and the window procedure find the host here
@@ -490,6 +495,17 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
             model_.stallingMember = fields[1];
             model_.stallMilliseconds = static_cast<std::uint32_t>(milliseconds);
         }
+    } else if (command == L"hold") {
+        RequireFields(fields, 2);
+        UniqueHandle file(CreateFileW(fields[1].c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) {
+            file.release();
+            throw CommandError{L"cannot open " + fields[1] + L": " + std::to_wstring(GetLastError())};
+        }
+        held_ = std::move(file);
+    } else if (command == L"release") {
+        held_.reset();
     } else if (command == L"hang") {
         RequireFields(fields, 2);
         const std::int64_t milliseconds = ParseInteger(fields[1]);

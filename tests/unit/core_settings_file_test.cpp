@@ -11,13 +11,23 @@ namespace zo {
 namespace {
 
 // Stands in for a single-byte code page: each byte is the unit of the same value, and a text
-// fits when every unit is below 256 ("é" fits, "図" does not).
+// fits when every unit is below 256 ("é" fits, "図" does not). Byte 0x81 has no character (the
+// system refuses it) and byte 0x8D reads as U+FFFD, as a decoding that does not report it would.
 class LatinCodePage final : public CodePage {
 public:
-    Text Decode(std::string_view bytes) override {
+    std::optional<Text> Decode(std::string_view bytes) override {
         Text text;
-        for (const char byte : bytes) text += static_cast<char16_t>(static_cast<unsigned char>(byte));
+        for (const char byte : bytes) {
+            const auto value = static_cast<unsigned char>(byte);
+            if (value == 0x81) return std::nullopt;
+            text += value == 0x8D ? u'\uFFFD' : static_cast<char16_t>(value);
+        }
         return text;
+    }
+    std::string Encode(TextView text) override {
+        std::string bytes;
+        for (const char16_t unit : text) bytes += unit > 0xFF ? '?' : static_cast<char>(unit);
+        return bytes;
     }
     bool Represents(TextView text) override {
         for (const char16_t unit : text) {
@@ -27,25 +37,31 @@ public:
     }
 };
 
-// The settings file's bytes in memory; nullopt is no file.
+// The settings file's bytes in memory; nullopt is no file. `held`: another program has it open
+// without sharing writes; `tornAt`: the overwrite numbered so (from 1) stops halfway.
 class FakeFile final : public SettingsFileBytes {
 public:
     explicit FakeFile(std::optional<std::string> bytes) : bytes(std::move(bytes)) {}
     Contents Read() override {
+        if (unreadable) return {Contents::State::Unreadable, {}};
         if (!bytes) return {Contents::State::Missing, {}};
         return {Contents::State::Read, *bytes};
     }
     bool CreateNew(std::string_view data) override {
         calls.push_back("CreateNew");
-        if (bytes) return false;
+        if (bytes || held) return false;
         bytes = std::string(data);
         return true;
     }
-    bool Overwrite(std::string_view data) override {
+    Overwritten Overwrite(std::string_view data) override {
         calls.push_back("Overwrite");
-        if (!bytes) return false;
+        if (!bytes || held) return Overwritten::No;
+        if (++overwrites == tornAt) {
+            bytes = std::string(data.substr(0, data.size() / 2));
+            return Overwritten::Torn;
+        }
         bytes = std::string(data);
-        return true;
+        return Overwritten::Yes;
     }
     void Remove() override {
         calls.push_back("Remove");
@@ -54,6 +70,10 @@ public:
 
     std::optional<std::string> bytes;
     std::vector<std::string> calls;
+    bool held = false;
+    bool unreadable = false;
+    int tornAt = 0;
+    int overwrites = 0;
 };
 
 // The profile functions: records each write; the write numbered `failing` (from 1) fails.
@@ -85,6 +105,21 @@ const std::string kLatinFile = "; r\xE9glages\r\n[Other]\r\nName=caf\xE9\r\n[KOR
 const std::string kUtf16Own = Utf16File(u"[KORVA]\r\nLeft=10\r\n");
 const std::string kUtf16Others = Utf16File(u"[Other]\r\nName=図面\r\n[KORVA]\r\nLeft=10\r\n");
 const std::string kUtf8File = "\xEF\xBB\xBF[Other]\r\nName=caf\xC3\xA9\r\n";
+const std::string kUnmarkedUtf8File = "[Other]\r\nName=\xE5\x9B\xB3\xE9\x9D\xA2 caf\xC3\xA9\r\n";
+constexpr TextView kOthersText = u"[Other]\r\nName=図面 café\r\n";
+
+// `text` in UTF-16 of either byte order, with or without its byte-order mark.
+std::string Utf16Bytes(TextView text, bool bigEndian, bool marked) {
+    std::string bytes;
+    if (marked) bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
 
 TEST(LosslessProfileStore, FileBeforeAValueIsWritten) {
     constexpr TextView kAscii = u"C:\\KORVA\\korva.exe";
@@ -109,9 +144,25 @@ TEST(LosslessProfileStore, FileBeforeAValueIsWritten) {
          Utf16File(u"; réglages\r\n[Other]\r\nName=café\r\n[KORVA]\r\nTop=5\r\n")},
         {"UTF-16, own section only", kUtf16Own, kJapanese, kUtf16Own},
         {"UTF-16 with other sections", kUtf16Others, kJapanese, kUtf16Others},
-        {"UTF-16 big endian", std::string{"\xFE\xFF\0[", 4}, kJapanese, std::string{"\xFE\xFF\0[", 4}},
-        {"UTF-8 mark, a value that fits", kUtf8File, kLatin, kUtf8File},
+        // Marks that Windows' profile functions do not honour: rewritten at once, whatever the value.
+        {"UTF-16 big endian, a value that fits", Utf16Bytes(kOthersText, true, true), kAscii, Utf16File(kOthersText)},
+        {"UTF-16 big endian, a value outside the code page", Utf16Bytes(kOthersText, true, true), kJapanese,
+         Utf16File(kOthersText)},
+        {"UTF-8 mark, a value that fits", kUtf8File, kLatin, Utf16File(u"[Other]\r\nName=café\r\n")},
         {"UTF-8 mark, a value outside the code page", kUtf8File, kJapanese, Utf16File(u"[Other]\r\nName=café\r\n")},
+        {"UTF-16LE without a mark: the mark is put in front", Utf16Bytes(kOthersText, false, false), kAscii,
+         Utf16File(kOthersText)},
+        {"UTF-16LE without a mark, a character outside the basic plane",
+         Utf16Bytes(u"[Other]\r\nName=\U0002000B\r\n", false, false), kJapanese,
+         Utf16File(u"[Other]\r\nName=\U0002000B\r\n")},
+        // Without a mark, valid UTF-8 with multi-byte sequences is read as UTF-8, although the
+        // Latin code page would read the same bytes "exactly" (as "å›³é¢").
+        {"UTF-8 without a mark, a value that fits", kUnmarkedUtf8File, kLatin, kUnmarkedUtf8File},
+        {"UTF-8 without a mark, a value outside the code page", kUnmarkedUtf8File, kJapanese, Utf16File(kOthersText)},
+        {"ASCII is valid UTF-8 but has no multi-byte sequence: the code page", "[Other]\r\nA=1\r\n", kJapanese,
+         Utf16File(u"[Other]\r\nA=1\r\n")},
+        {"an overlong form is not UTF-8: the code page", "[O]\r\nA=\xC0\xAF\r\n", kJapanese,
+         Utf16File(u"[O]\r\nA=\u00C0\u00AF\r\n")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -124,6 +175,77 @@ TEST(LosslessProfileStore, FileBeforeAValueIsWritten) {
         ASSERT_TRUE(file.bytes.has_value());
         EXPECT_EQ(*file.bytes, c.after);
     }
+}
+
+TEST(LosslessProfileStore, AValueThatTheFileCannotTakeWithoutLossIsNotWritten) {
+    constexpr TextView kJapanese = u"C:\\図面ツール\\korva.exe";
+    const std::string kOwnLines = "[KORVA]\r\nLeft=10\r\n";
+    struct Case {
+        const char* what;
+        std::string before;
+        bool held = false;
+        bool unreadable = false;
+        int tornAt = 0;
+    };
+    const Case cases[] = {
+        {"a byte the code page has no character for", "[Other]\r\nName=\x81\xE9\r\n" + kOwnLines},
+        {"a byte that does not read back as itself", "[Other]\r\nName=\x8D\r\n" + kOwnLines},
+        {"a NUL byte in a file that is not UTF-16", std::string{"[Other]\r\nA=\0\r\n", 14} + kOwnLines},
+        {"UTF-16 big endian without a mark", Utf16Bytes(kOthersText, true, false)},
+        {"UTF-16LE without a mark and without a line end: not told from a byte encoding with NULs",
+         Utf16Bytes(u"[Other]", false, false)},
+        {"a byte encoding whose first line end happens to be followed by a NUL",
+         std::string{"[O]\r\n\0A=1\r\nB", 12}},
+        {"a UTF-8 mark over bytes that are not UTF-8", "\xEF\xBB\xBF[Other]\r\nName=\xE9\r\n"},
+        {"a UTF-16 big endian mark over an odd number of bytes", std::string{"\xFE\xFF\0[\0", 5}},
+        {"held open without write sharing", kLatinFile, true},
+        {"an empty file held open", std::string{}, true},
+        {"unreadable (too large, or not shared for reading)", kLatinFile, false, true},
+        {"the conversion stops halfway: the old bytes go back", kLatinFile, false, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeFile file(c.before);
+        file.held = c.held;
+        file.unreadable = c.unreadable;
+        file.tornAt = c.tornAt;
+        FakeProfile profile;
+        LatinCodePage codePage;
+        LosslessProfileStore store(profile, file, codePage);
+        EXPECT_FALSE(store.WriteString(u"AppFullName", kJapanese));
+        EXPECT_TRUE(profile.writes.empty()) << "the profile functions would store it best-fit or as ?";
+        EXPECT_EQ(file.bytes, c.before);
+    }
+}
+
+TEST(LosslessProfileStore, AnUnreadableFileIsLeftToTheProfileFunctionsForAValueThatFits) {
+    FakeFile file(kLatinFile);
+    file.unreadable = true;
+    FakeProfile profile;
+    LatinCodePage codePage;
+    LosslessProfileStore store(profile, file, codePage);
+    EXPECT_TRUE(store.WriteString(u"Left", u"10"));
+    EXPECT_EQ(profile.writes, std::vector<std::string>{"Left"});
+    EXPECT_TRUE(file.calls.empty());
+}
+
+TEST(LosslessProfileStore, ARefusedValueEndsTheSavingWithTheError) {
+    // Left and Top fit the code page and are written; the path is refused before the profile
+    // functions could store it as question marks, and nothing after it is written.
+    FakeFile file("[Other]\r\nName=\x81\r\n");
+    FakeProfile profile;
+    LatinCodePage codePage;
+    LosslessProfileStore store(profile, file, codePage);
+    RunSettings settings;
+    settings.appFullName = u"D:\\図面\\korva.exe";
+    try {
+        SaveSettings(store, settings);
+        ADD_FAILURE() << "SaveSettings reported success";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.text(), u"C:\\Tools\\ZO24_RAZ,ini に書き込めません");
+    }
+    EXPECT_EQ(profile.writes, (std::vector<std::string>{"Left", "Top"}));
+    EXPECT_EQ(*file.bytes, "[Other]\r\nName=\x81\r\n");
 }
 
 TEST(LosslessProfileStore, ConvertsWhenTheFirstValueThatDoesNotFitComes) {
@@ -187,7 +309,7 @@ TEST(LosslessProfileStore, AFileThatCannotBeCreatedIsNotRemoved) {
     public:
         Contents Read() override { return {}; }
         bool CreateNew(std::string_view) override { return false; }
-        bool Overwrite(std::string_view) override { return false; }
+        Overwritten Overwrite(std::string_view) override { return Overwritten::No; }
         void Remove() override { removed = true; }
         bool removed = false;
     } file;
