@@ -7,8 +7,8 @@ namespace zo {
 Text ApplicationTitle(TextView exeFileName) {
     const TextView name = exeFileName.substr(0, exeFileName.find(u'.'));
     // The first character stays as it is; a letter outside the basic plane is two units.
-    const bool pairFirst = name.size() >= 2 && name[0] >= 0xD800 && name[0] <= 0xDBFF && name[1] >= 0xDC00 &&
-                           name[1] <= 0xDFFF;
+    const bool pairFirst =
+        name.size() >= 2 && name[0] >= 0xD800 && name[0] <= 0xDBFF && name[1] >= 0xDC00 && name[1] <= 0xDFFF;
     const std::size_t firstUnits = name.empty() ? 0 : (pairFirst ? 2 : 1);
     return Text{name.substr(0, firstUnits)} + LowerText(name.substr(firstUnits));
 }

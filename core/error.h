@@ -10,14 +10,14 @@
 namespace zo {
 
 class Error : public std::exception {
-public:
+  public:
     explicit Error(Text text, std::int32_t hresult = 0);
 
     [[nodiscard]] const Text& text() const noexcept { return text_; }
     [[nodiscard]] std::int32_t hresult() const noexcept { return hresult_; }
     [[nodiscard]] const char* what() const noexcept override { return utf8_.c_str(); }
 
-private:
+  private:
     Text text_;
     std::int32_t hresult_;
     std::string utf8_;

@@ -27,7 +27,7 @@ enum class LinkTarget {
 };
 
 class FileSystemView {
-public:
+  public:
     virtual ~FileSystemView() = default;
     [[nodiscard]] virtual PathEntry Entry(TextView path) = 0;
     // Asked only for an entry that is a link.

@@ -22,7 +22,7 @@ inline constexpr std::uint32_t kHostCallRetrySpacingMs = 50;
 
 // The time source and the pause of the retry loop, so that a test can run it on a fake clock.
 class RetryClock {
-public:
+  public:
     virtual ~RetryClock() = default;
     [[nodiscard]] virtual std::uint64_t NowMs() = 0;
     virtual void SleepMs(std::uint32_t milliseconds) = 0;

@@ -35,7 +35,7 @@ struct RunSettings {
 
 // The file seam: section "KORVA" of one settings file.
 class ProfileStore {
-public:
+  public:
     virtual ~ProfileStore() = default;
     // The key's value (at most 2047 units), or `defaultText` when the file, section or key is missing.
     [[nodiscard]] virtual Text ReadString(TextView key, TextView defaultText) = 0;
@@ -48,7 +48,7 @@ public:
 struct ScreenAndWindowSize {
     std::int32_t screenWidth = 0;
     std::int32_t screenHeight = 0;
-    std::int32_t windowWidth = 0;   // outer size of the main window, frame included
+    std::int32_t windowWidth = 0;  // outer size of the main window, frame included
     std::int32_t windowHeight = 0;
 };
 

@@ -11,7 +11,9 @@ bool StartsWith(std::string_view bytes, std::string_view mark) noexcept {
     return bytes.substr(0, mark.size()) == mark;
 }
 
-unsigned Byte(std::string_view bytes, std::size_t at) noexcept { return static_cast<unsigned char>(bytes[at]); }
+unsigned Byte(std::string_view bytes, std::size_t at) noexcept {
+    return static_cast<unsigned char>(bytes[at]);
+}
 
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsUtf8(std::string_view bytes, bool& multiByte) noexcept {

@@ -11,7 +11,7 @@ namespace zo {
 
 // The code page the profile functions read and write a file in when it has no byte-order mark.
 class CodePage {
-public:
+  public:
     virtual ~CodePage() = default;
     // The bytes as the code page's text; nullopt when a byte or sequence has no character in it.
     [[nodiscard]] virtual std::optional<Text> Decode(std::string_view bytes) = 0;
@@ -24,7 +24,7 @@ public:
 
 // The settings file as bytes.
 class SettingsFileBytes {
-public:
+  public:
     virtual ~SettingsFileBytes() = default;
     struct Contents {
         enum class State { Missing, Unreadable, Read } state = State::Missing;
@@ -34,7 +34,7 @@ public:
     // Creates the file with `bytes`; false when it exists already or cannot be created.
     [[nodiscard]] virtual bool CreateNew(std::string_view bytes) = 0;
     enum class Overwritten {
-        No,    // the file could not be opened for it: nothing changed
+        No,  // the file could not be opened for it: nothing changed
         Yes,
         Torn,  // opened, but the writing failed: the file may hold anything now
     };
@@ -44,11 +44,11 @@ public:
 };
 
 enum class SettingsEncoding {
-    Missing,          // no file yet
-    Empty,            // a file of no bytes: a new file
-    Utf16Le,          // starts with the UTF-16LE byte-order mark, the only mark Windows' profile functions honour
-    Utf16Be,          // starts with the UTF-16BE mark
-    Utf8Marked,       // starts with the UTF-8 mark
+    Missing,     // no file yet
+    Empty,       // a file of no bytes: a new file
+    Utf16Le,     // starts with the UTF-16LE byte-order mark, the only mark Windows' profile functions honour
+    Utf16Be,     // starts with the UTF-16BE mark
+    Utf8Marked,  // starts with the UTF-8 mark
     Utf16LeUnmarked,  // UTF-16LE text without a mark, known by its line ends "\n\0"
     Unmarked,         // anything else: the profile functions take it as the code page's text
 };
@@ -64,7 +64,8 @@ enum class FilePreparation {
 // Before a value is written: a missing or empty file becomes a UTF-16LE file; a file the profile
 // functions would misread (another mark, UTF-16 without one) is rewritten in UTF-16LE at once; a
 // file in the code page only when the value does not fit it.
-[[nodiscard]] FilePreparation DecideFilePreparation(SettingsEncoding encoding, bool valueFitsCodePage) noexcept;
+[[nodiscard]] FilePreparation DecideFilePreparation(SettingsEncoding encoding,
+                                                    bool valueFitsCodePage) noexcept;
 
 // `text` as a UTF-16LE file with its byte-order mark.
 [[nodiscard]] std::string UnicodeFileBytes(TextView text);
@@ -72,7 +73,8 @@ enum class FilePreparation {
 // The text a file holds, for rewriting it in UTF-16LE: after its mark; without a mark as UTF-8
 // when it is valid UTF-8 with multi-byte sequences, else as the code page when that decoding is
 // exact. nullopt when the bytes are none of these, or for an encoding that is never converted.
-[[nodiscard]] std::optional<Text> FileText(std::string_view bytes, SettingsEncoding encoding, CodePage& codePage);
+[[nodiscard]] std::optional<Text> FileText(std::string_view bytes, SettingsEncoding encoding,
+                                           CodePage& codePage);
 
 // The settings store that keeps every character: before each write the file is prepared as
 // DecideFilePreparation says, and a preparation that cannot be made fails the write, so no value
@@ -80,14 +82,14 @@ enum class FilePreparation {
 // takes the change back (a file it created is removed, a converted or torn one gets its old
 // bytes), so a file that cannot be written receives nothing.
 class LosslessProfileStore final : public ProfileStore {
-public:
+  public:
     LosslessProfileStore(ProfileStore& profile, SettingsFileBytes& file, CodePage& codePage);
 
     [[nodiscard]] Text ReadString(TextView key, TextView defaultText) override;
     [[nodiscard]] bool WriteString(TextView key, TextView value) override;
     [[nodiscard]] Text Path() const override;
 
-private:
+  private:
     struct Undo {
         bool remove = false;
         std::optional<std::string> bytes;

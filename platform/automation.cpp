@@ -48,7 +48,8 @@ class ExceptionRecord {
         const HRESULT code = value_.scode != 0 ? value_.scode : DISP_E_EXCEPTION;
         Text description = FromBstr(value_.bstrDescription);
         if (description.empty()) description = ComError(code).text();
-        return HostException(std::move(description), static_cast<std::int32_t>(code), FromBstr(value_.bstrSource));
+        return HostException(std::move(description), static_cast<std::int32_t>(code),
+                             FromBstr(value_.bstrSource));
     }
 
   private:
@@ -75,7 +76,8 @@ void Invoke(IDispatch& dispatch, TextView member, WORD flags, VARIANT* arguments
     std::wstring name = ToWide(member);
     LPOLESTR names[] = {name.data()};
     DISPID id = DISPID_UNKNOWN;
-    HRESULT hr = CallHost([&] { return dispatch.GetIDsOfNames(IID_NULL, names, 1, ::GetThreadLocale(), &id); });
+    HRESULT hr =
+        CallHost([&] { return dispatch.GetIDsOfNames(IID_NULL, names, 1, ::GetThreadLocale(), &id); });
     if (hr == DISP_E_UNKNOWNNAME || hr == DISP_E_MEMBERNOTFOUND) throw MissingMember(member, hr);
     if (FAILED(hr)) throw ComError(hr);
 
@@ -172,7 +174,8 @@ bool ComHostAutomation::IsRunning(TextView progId) {
     const CLSID clsid = ClassOf(progId);
     ComPtr<IUnknown> running;
     // Registered but not running (MK_E_UNAVAILABLE) and every other failure alike mean "no".
-    const HRESULT hr = CallHost([&] { return ::GetActiveObject(clsid, nullptr, running.ReleaseAndGetAddressOf()); });
+    const HRESULT hr =
+        CallHost([&] { return ::GetActiveObject(clsid, nullptr, running.ReleaseAndGetAddressOf()); });
     const HostCallScope releasing;
     running.Reset();
     return SUCCEEDED(hr);
@@ -181,7 +184,8 @@ bool ComHostAutomation::IsRunning(TextView progId) {
 HostObjectPtr ComHostAutomation::Attach(TextView progId) {
     const CLSID clsid = ClassOf(progId);
     ComPtr<IUnknown> running;
-    HRESULT hr = CallHost([&] { return ::GetActiveObject(clsid, nullptr, running.ReleaseAndGetAddressOf()); });
+    HRESULT hr =
+        CallHost([&] { return ::GetActiveObject(clsid, nullptr, running.ReleaseAndGetAddressOf()); });
     if (FAILED(hr)) throw ComError(hr);
     ComPtr<IDispatch> dispatch;
     hr = CallHost([&] { return running.As(&dispatch); });

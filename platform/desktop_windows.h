@@ -14,14 +14,14 @@ namespace zo {
 }
 
 class Win32WindowSource final : public WindowSource {
-public:
+  public:
     void EnumWindows(EnumWindowsProc proc, std::intptr_t parameter) override;
     [[nodiscard]] Text ReadTitle(WindowHandle window) override;
     [[nodiscard]] std::optional<Text> ReadClassName(WindowHandle window) override;
 };
 
 class Win32Desktop final : public Desktop {
-public:
+  public:
     [[nodiscard]] WindowHandle GetForegroundWindow() override;
     void SetForegroundWindow(WindowHandle window) override;
     [[nodiscard]] bool IsIconic(WindowHandle window) override;

@@ -27,7 +27,7 @@ void CALLBACK NudgeWatchWindow(PVOID, BOOLEAN) {
 }
 
 class Win32RetryClock final : public RetryClock {
-public:
+  public:
     std::uint64_t NowMs() override { return ::GetTickCount64(); }
     void SleepMs(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
 };

@@ -17,7 +17,7 @@ namespace zo {
 // A call that is merely slow ends before the watch starts, and a close clicked meanwhile is
 // handled as usual once it is over.
 class HostCallScope {
-public:
+  public:
     HostCallScope() noexcept;
     ~HostCallScope();
     HostCallScope(const HostCallScope&) = delete;

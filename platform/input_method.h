@@ -4,7 +4,7 @@
 namespace zo {
 
 class Win32InputMethod final : public InputMethod {
-public:
+  public:
     [[nodiscard]] std::int32_t DefaultImeWindow(WindowHandle window) override;
     std::intptr_t SendImeControl(std::int32_t imeWindow, int command) override;
 };

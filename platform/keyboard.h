@@ -4,7 +4,7 @@
 namespace zo {
 
 class Win32Keyboard final : public Keyboard {
-public:
+  public:
     [[nodiscard]] KeyStates ReadKeyStates() override;
     void SendKeyEvent(int vk, bool release) override;
 };

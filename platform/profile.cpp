@@ -44,9 +44,9 @@ Text Win32ProfileFunctions::ReadString(TextView key, TextView defaultText) {
     const std::wstring wideDefault = ToWide(defaultText);
     const std::wstring file = ToWide(path_);
     std::vector<wchar_t> buffer(kProfileValueBufferUnits, L'\0');
-    const DWORD length = ::GetPrivateProfileStringW(section.c_str(), wideKey.c_str(), wideDefault.c_str(),
-                                                    buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                    file.c_str());
+    const DWORD length =
+        ::GetPrivateProfileStringW(section.c_str(), wideKey.c_str(), wideDefault.c_str(), buffer.data(),
+                                   static_cast<DWORD>(buffer.size()), file.c_str());
     return FromWide(std::wstring_view(buffer.data(), length));
 }
 
@@ -129,7 +129,8 @@ std::optional<Text> Win32AnsiCodePage::Decode(std::string_view bytes) {
     const int units = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
     if (units <= 0) return std::nullopt;
     std::wstring text(static_cast<std::size_t>(units), L'\0');
-    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), units) != units) {
+    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), units) !=
+        units) {
         return std::nullopt;
     }
     return FromWide(text);
@@ -162,8 +163,8 @@ bool Win32AnsiCodePage::Represents(TextView text) {
     if (bytes <= 0) return false;
     std::string converted(static_cast<std::size_t>(bytes), '\0');
     BOOL usedDefault = FALSE;
-    const int done = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, converted.data(),
-                                           bytes, nullptr, &usedDefault);
+    const int done = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length,
+                                           converted.data(), bytes, nullptr, &usedDefault);
     return done > 0 && !usedDefault;
 }
 
@@ -176,6 +177,8 @@ Text Win32ProfileStore::ReadString(TextView key, TextView defaultText) {
     return lossless_.ReadString(key, defaultText);
 }
 
-bool Win32ProfileStore::WriteString(TextView key, TextView value) { return lossless_.WriteString(key, value); }
+bool Win32ProfileStore::WriteString(TextView key, TextView value) {
+    return lossless_.WriteString(key, value);
+}
 
 }  // namespace zo

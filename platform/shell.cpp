@@ -32,8 +32,9 @@ PathEntry Win32FileSystemView::Entry(TextView path) {
 LinkTarget Win32FileSystemView::Target(TextView path) {
     const std::wstring wide = ToWide(path);
     // Opening follows the link; backup semantics let a folder open too, so it can be told apart.
-    const HANDLE opened = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE opened =
+        ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
             case ERROR_SHARING_VIOLATION:

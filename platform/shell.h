@@ -8,7 +8,7 @@ namespace zo {
 // The file system as the file existence test sees it: the entry's attributes, and for a link
 // what opening it for reading finds.
 class Win32FileSystemView final : public FileSystemView {
-public:
+  public:
     [[nodiscard]] PathEntry Entry(TextView path) override;
     [[nodiscard]] LinkTarget Target(TextView path) override;
 };

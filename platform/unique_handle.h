@@ -8,7 +8,7 @@ namespace zo {
 
 template <typename T, typename Deleter>
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() noexcept = default;
     explicit UniqueHandle(T value) noexcept : value_(value) {}
     UniqueHandle(const UniqueHandle&) = delete;
@@ -28,7 +28,7 @@ public:
         value_ = value;
     }
 
-private:
+  private:
     T value_{};
 };
 

@@ -22,7 +22,7 @@ namespace zo {
 enum class Toggle { Shift, Ctrl, Ime, Off };
 
 class MainWindowView {
-public:
+  public:
     virtual ~MainWindowView() = default;
     [[nodiscard]] virtual WindowHandle Handle() = 0;
     [[nodiscard]] virtual Text Caption() = 0;
@@ -50,7 +50,7 @@ public:
 
 // The candidate list window and its list, as the document picker sees them.
 class CandidateListView {
-public:
+  public:
     virtual ~CandidateListView() = default;
     [[nodiscard]] virtual WindowHandle Handle() = 0;
     virtual void Clear() = 0;
@@ -67,13 +67,13 @@ public:
 // ---------------------------------------------------------------------------------------------
 // The process-wide values the handlers share.
 struct SharedState {
-    Text versionText;                         // copy of the version box
+    Text versionText;                           // copy of the version box
     WindowHandle hostWindowHandle = kNoWindow;  // last FindHostWindow result
-    Text hostWindowTitle;                     // its title, empty when none
+    Text hostWindowTitle;                       // its title, empty when none
     Text hostProgId;
     TapFlags tapFlags;
-    bool diRed = false;                       // the host has been seen since start
-    Text appFullName;                         // the registered host path
+    bool diRed = false;  // the host has been seen since start
+    Text appFullName;    // the registered host path
 };
 
 // Everything a handler may reach, bundled so that a fake world can stand in for all of it.

@@ -42,8 +42,9 @@ constexpr Control kControls[] = {
 };
 
 HFONT Tahoma(int pixelHeight) {
-    return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+    return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       L"Tahoma");
 }
 
 struct Resources {
@@ -63,7 +64,8 @@ void BuildMenu() {
     AppendMenuW(g_res.menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(g_res.menu, MF_POPUP, reinterpret_cast<UINT_PTR>(path), L"AppFullName");
     AppendMenuW(g_res.menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(g_res.menu, MF_POPUP, reinterpret_cast<UINT_PTR>(version), L"\u30D0\u30FC\u30B8\u30E7\u30F3\u60C5\u5831");
+    AppendMenuW(g_res.menu, MF_POPUP, reinterpret_cast<UINT_PTR>(version),
+                L"\u30D0\u30FC\u30B8\u30E7\u30F3\u60C5\u5831");
 }
 
 void CreateControls(HWND window, HINSTANCE instance) {
@@ -73,10 +75,10 @@ void CreateControls(HWND window, HINSTANCE instance) {
     for (int i = 0; i < static_cast<int>(std::size(kControls)); ++i) {
         const Control& c = kControls[i];
         const bool edit = (c.style & ES_NUMBER) != 0;
-        const HWND control = CreateWindowExW(edit ? WS_EX_CLIENTEDGE : 0, c.className, c.text,
-                                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | c.style, c.left, c.top, c.width,
-                                             c.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(101 + i)),
-                                             instance, nullptr);
+        const HWND control = CreateWindowExW(
+            edit ? WS_EX_CLIENTEDGE : 0, c.className, c.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | c.style,
+            c.left, c.top, c.width, c.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(101 + i)),
+            instance, nullptr);
         SendMessageW(control, WM_SETFONT,
                      reinterpret_cast<WPARAM>(c.tahoma12 ? g_res.controlFont : g_res.windowFont), FALSE);
         if (c.style == BS_AUTOCHECKBOX) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
@@ -106,8 +108,8 @@ LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         RECT client{};
         GetClientRect(window, &client);
         g_res.list = CreateWindowExW(0, L"LISTBOX", L"",
-                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_HASSTRINGS |
-                                         LBS_NOINTEGRALHEIGHT,
+                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
+                                         LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                                      0, 0, client.right, client.bottom, window, reinterpret_cast<HMENU>(1),
                                      reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance, nullptr);
         g_res.listFont = Tahoma(15);
@@ -135,19 +137,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     if (!Register(instance, kMainClass, MainProc, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
-        !Register(instance, kListClass, ListProc, CS_DROPSHADOW, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))))
+        !Register(instance, kListClass, ListProc, CS_DROPSHADOW,
+                  static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))))
         return 1;
     RECT frame{0, 0, 188, 49};
     AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
     // Where the benchmark places the program (Left=600, Top=0), so that both sit alike on the desktop.
-    const HWND window = CreateWindowExW(kMainExStyle, kMainClass, L"floor", kMainStyle, 600, 0,
-                                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                        instance, nullptr);
+    const HWND window =
+        CreateWindowExW(kMainExStyle, kMainClass, L"floor", kMainStyle, 600, 0, frame.right - frame.left,
+                        frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     RECT listFrame{0, 0, 296, 295};
     AdjustWindowRectEx(&listFrame, kListStyle, FALSE, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
-    const HWND list = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kListClass, L"\u5165\u529B\u5019\u88DC",
-                                      kListStyle, 0, 0, listFrame.right - listFrame.left,
-                                      listFrame.bottom - listFrame.top, nullptr, nullptr, instance, nullptr);
+    const HWND list =
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kListClass, L"\u5165\u529B\u5019\u88DC", kListStyle,
+                        0, 0, listFrame.right - listFrame.left, listFrame.bottom - listFrame.top, nullptr,
+                        nullptr, instance, nullptr);
     if (!window || !list) return 1;
     ShowWindow(window, SW_SHOWNOACTIVATE);
     if (!SetTimer(window, idle_tick::kTimer, idle_tick::kIntervalMs, nullptr)) return 1;

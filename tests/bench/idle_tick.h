@@ -58,7 +58,8 @@ inline void Tick(HWND window) {
     HWND host = nullptr;
     EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&host));
     if (GetForegroundWindow() == host) g_keySample = SampleKeys();
-    if (HWND ime = ImmGetDefaultIMEWnd(host)) g_openStatus = SendMessageW(ime, kImeControl, kImeGetOpenStatus, 0);
+    if (HWND ime = ImmGetDefaultIMEWnd(host))
+        g_openStatus = SendMessageW(ime, kImeControl, kImeGetOpenStatus, 0);
     // Setting a running timer again restarts its interval from now.
     SetTimer(window, kTimer, kIntervalMs, nullptr);
 }

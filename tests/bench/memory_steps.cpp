@@ -43,7 +43,8 @@ Steps g_steps;
 // Casts a looked-up export to its real type; the lookup gives a generic function pointer.
 template <typename Function>
 Function Export(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                  : nullptr;
 }
 
 HMODULE Load(const wchar_t* name) { return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
@@ -68,7 +69,8 @@ DefSubclassProcFn g_defSubclassProc = nullptr;
 void PaintText(HWND control, HDC dc, RECT rect) {
     wchar_t text[64] = {};
     const int length = GetWindowTextW(control, text, 64);
-    FillRect(dc, &rect, g_res.brushes[0] ? g_res.brushes[0] : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FillRect(dc, &rect,
+             g_res.brushes[0] ? g_res.brushes[0] : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kTextColour);
     DrawTextW(dc, text, length, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -92,8 +94,9 @@ LRESULT CALLBACK CheckBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 HFONT Tahoma(int pixelHeight) {
-    return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+    return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       L"Tahoma");
 }
 
 void ApplyTheme(HWND window) {
@@ -165,15 +168,16 @@ void CreateControls(HWND window, HINSTANCE instance) {
         g_res.controlFont = Tahoma(12);
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_res.windowFont), FALSE);
     }
-    CreateWindowExW(0, kLampClass, L"", WS_CHILD | WS_VISIBLE, 2, 1, 9, 25, window, nullptr, instance, nullptr);
+    CreateWindowExW(0, kLampClass, L"", WS_CHILD | WS_VISIBLE, 2, 1, 9, 25, window, nullptr, instance,
+                    nullptr);
     const auto subclass = Export<SetWindowSubclassFn>(g_res.comctl32, "SetWindowSubclass");
     g_defSubclassProc = Export<DefSubclassProcFn>(g_res.comctl32, "DefSubclassProc");
     int id = 101;
     for (const Layout& layout : kLayout) {
-        const HWND control = CreateWindowExW(0, layout.className, layout.text,
-                                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | layout.style, layout.left,
-                                             layout.top, layout.width, layout.height, window,
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance, nullptr);
+        const HWND control = CreateWindowExW(
+            0, layout.className, layout.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | layout.style, layout.left,
+            layout.top, layout.width, layout.height, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance, nullptr);
         if (!control) continue;
         if (g_steps.fonts) {
             const HFONT font = layout.large ? g_res.controlFont : g_res.windowFont;
@@ -214,10 +218,11 @@ LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         case WM_CREATE: {
             RECT client{};
             GetClientRect(window, &client);
-            g_res.list = CreateWindowExW(0, L"LISTBOX", L"",
-                                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
-                                             LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                                         0, 0, client.right, client.bottom, window, nullptr, nullptr, nullptr);
+            g_res.list =
+                CreateWindowExW(0, L"LISTBOX", L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
+                                    LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                                0, 0, client.right, client.bottom, window, nullptr, nullptr, nullptr);
             if (g_steps.listFont) {
                 g_res.listFont = Tahoma(15);
                 SendMessageW(g_res.list, WM_SETFONT, reinterpret_cast<WPARAM>(g_res.listFont), FALSE);
@@ -322,7 +327,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         if (!g_res.shell32 || !g_res.oleaut32) return 5;
     }
 
-    if (!RegisterWindowClass(instance, kMainClass, StepsProc) || !RegisterWindowClass(instance, kLampClass, LampProc) ||
+    if (!RegisterWindowClass(instance, kMainClass, StepsProc) ||
+        !RegisterWindowClass(instance, kLampClass, LampProc) ||
         !RegisterWindowClass(instance, kListClass, ListProc)) {
         return 1;
     }
@@ -340,7 +346,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         CreateControls(window, instance);
         // The hidden list window, created at start like the program's and never shown here.
         CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kListClass, L"\u5165\u529B\u5019\u88DC",
-                        WS_POPUP | WS_BORDER | WS_THICKFRAME, 0, 0, 300, 300, nullptr, nullptr, instance, nullptr);
+                        WS_POPUP | WS_BORDER | WS_THICKFRAME, 0, 0, 300, 300, nullptr, nullptr, instance,
+                        nullptr);
     }
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);

@@ -555,7 +555,8 @@ std::string Run(const std::vector<std::wstring>& args) {
     if (query == L"syscommand") {
         // What the system menu's items send, e.g. SC_CLOSE (0xF060).
         need(3);
-        return Json(PostMessageW(FindTop(args[1]), WM_SYSCOMMAND, static_cast<WPARAM>(Number(args[2])), 0) != FALSE);
+        return Json(PostMessageW(FindTop(args[1]), WM_SYSCOMMAND, static_cast<WPARAM>(Number(args[2])), 0) !=
+                    FALSE);
     }
     if (query == L"endsession") {
         // As the system does at log-off: ask, then tell. A program that ends while handling the
@@ -566,8 +567,8 @@ std::string Run(const std::vector<std::wstring>& args) {
         const bool asked = SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
                                                kSendTimeoutMs, &agreed) != 0;
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window, WM_ENDSESSION, asked && agreed, ENDSESSION_LOGOFF, SMTO_NORMAL, kSendTimeoutMs,
-                            &ignored);
+        SendMessageTimeoutW(window, WM_ENDSESSION, asked && agreed, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                            kSendTimeoutMs, &ignored);
         return Json(asked && agreed != 0);
     }
     if (query == L"errortext") {

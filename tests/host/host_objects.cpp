@@ -228,8 +228,8 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, 
     return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
-                               EXCEPINFO* exception, UINT* argError) {
+HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* exception, UINT* argError) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (id < 1 || static_cast<std::size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
     const std::wstring& member = members_[static_cast<std::size_t>(id - 1)];
@@ -253,7 +253,8 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, 
     HRESULT hr = S_OK;
     HRESULT code = kForcedFailure;
     if (model_.failingMember && SameName(*model_.failingMember, member.c_str())) {
-        failure = model_.failingDescription.empty() ? L"テストホストの失敗: " + member : model_.failingDescription;
+        failure =
+            model_.failingDescription.empty() ? L"テストホストの失敗: " + member : model_.failingDescription;
         hr = DISP_E_EXCEPTION;
     } else {
         hr = Call(member, flags, args, result, failure, argError);
@@ -273,8 +274,8 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, 
     return hr;
 }
 
-std::optional<std::pair<HRESULT, std::wstring>> DispatchObject::WrongShape(const std::wstring& member, LCID locale,
-                                                                           WORD flags,
+std::optional<std::pair<HRESULT, std::wstring>> DispatchObject::WrongShape(const std::wstring& member,
+                                                                           LCID locale, WORD flags,
                                                                            const DISPPARAMS& params) const {
     // Activate is a method without a value; every other member returns one and is read as a
     // property that may be a method.

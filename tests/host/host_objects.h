@@ -83,8 +83,8 @@ class DispatchObject : public IDispatch {
   private:
     // A call whose shape a real server of this kind would not take: the reason, logged as a
     // `refused` event, and the code to answer with; nothing otherwise.
-    [[nodiscard]] std::optional<std::pair<HRESULT, std::wstring>> WrongShape(const std::wstring& member, LCID locale,
-                                                                             WORD flags,
+    [[nodiscard]] std::optional<std::pair<HRESULT, std::wstring>> WrongShape(const std::wstring& member,
+                                                                             LCID locale, WORD flags,
                                                                              const DISPPARAMS& params) const;
 
     std::vector<std::wstring> members_;

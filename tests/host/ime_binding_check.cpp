@@ -105,9 +105,10 @@ int wmain() {
     // same IME window as the system's own handle does.
     const HWND systemIme = ImmGetDefaultIMEWnd(owner);
     const std::int32_t held = binding.DefaultImeWindow(zo::FromHwnd(owner));
-    Report("the IME window of a window is the system's, held in 32 bits",
-           systemIme != nullptr && held == static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(systemIme)),
-           std::to_string(held));
+    Report(
+        "the IME window of a window is the system's, held in 32 bits",
+        systemIme != nullptr && held == static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(systemIme)),
+        std::to_string(held));
     if (systemIme) {
         const LRESULT direct = SendMessageW(systemIme, WM_IME_CONTROL, kGetOpenStatus, 0);
         Report("the held IME window answers as the system's handle does",

@@ -186,11 +186,11 @@ class RefusingFilter final : public IMessageFilter {
     static std::wstring CallName(LPINTERFACEINFO info) {
         if (info == nullptr) return L"?";
         static const GUID kRemUnknown = {0x00000131, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-        static const wchar_t* const kDispatchMethods[] = {L"QueryInterface", L"AddRef", L"Release",
-                                                          L"GetTypeInfoCount", L"GetTypeInfo",
-                                                          L"GetIDsOfNames", L"Invoke"};
-        static const wchar_t* const kRemUnknownMethods[] = {L"QueryInterface", L"AddRef", L"Release",
-                                                            L"RemQueryInterface", L"RemAddRef", L"RemRelease"};
+        static const wchar_t* const kDispatchMethods[] = {
+            L"QueryInterface", L"AddRef",        L"Release", L"GetTypeInfoCount",
+            L"GetTypeInfo",    L"GetIDsOfNames", L"Invoke"};
+        static const wchar_t* const kRemUnknownMethods[] = {
+            L"QueryInterface", L"AddRef", L"Release", L"RemQueryInterface", L"RemAddRef", L"RemRelease"};
         const WORD method = info->wMethod;
         if (info->iid == IID_IDispatch && method < std::size(kDispatchMethods)) {
             return std::wstring(L"IDispatch.") + kDispatchMethods[method];
@@ -497,8 +497,8 @@ void TestHost::Handle(const std::vector<std::wstring>& fields) {
         }
     } else if (command == L"hold") {
         RequireFields(fields, 2);
-        UniqueHandle file(CreateFileW(fields[1].c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle file(CreateFileW(fields[1].c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.get() == INVALID_HANDLE_VALUE) {
             file.release();
             throw CommandError{L"cannot open " + fields[1] + L": " + std::to_wstring(GetLastError())};
@@ -609,8 +609,9 @@ LRESULT CALLBACK TestHost::WindowProc(HWND window, UINT message, WPARAM wParam, 
             }
             break;
         case WM_LBUTTONDOWN:
-            if (ShowsPanel(window)) host->ClickPanel(window, POINT{static_cast<short>(LOWORD(lParam)),
-                                                                     static_cast<short>(HIWORD(lParam))});
+            if (ShowsPanel(window))
+                host->ClickPanel(
+                    window, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
             break;
         case WM_NCDESTROY: {
             // Closed from outside (the system menu, a WM_CLOSE): forget it without destroying again.
@@ -753,8 +754,9 @@ void TestHost::PaintPanel(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
     FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-    const HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+    const HFONT font =
+        CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
     const HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
@@ -784,16 +786,17 @@ void TestHost::PaintPanel(HWND window) {
     std::wstring faults;
     if (filter_ && filter_->RefusingLeft() != 0) faults += L"refusing every call (busy in a dialog); ";
     if (model_.stallingMember) {
-        faults += L"hangs " + std::to_wstring(model_.stallMilliseconds) + L" ms in " + *model_.stallingMember + L"; ";
+        faults += L"hangs " + std::to_wstring(model_.stallMilliseconds) + L" ms in " +
+                  *model_.stallingMember + L"; ";
     }
     if (model_.failingMember) faults += L"fails " + *model_.failingMember + L"; ";
     if (model_.dyingMember) faults += L"dies in " + *model_.dyingMember + L"; ";
     const std::wstring text =
-        L"Automation: " + (publishedProgId_.empty() ? std::wstring(L"not published") : publishedProgId_ + L" published") +
-        L"\nFaults: " + (faults.empty() ? std::wstring(L"none") : faults) +
-        L"\nDrawings: " + (drawings.empty() ? std::wstring(L"none open") : drawings) +
-        L"\nKeys received: " + Joined(lastKeys_) +
-        L"\nCalls answered: " + Joined(lastCalls_);
+        L"Automation: " +
+        (publishedProgId_.empty() ? std::wstring(L"not published") : publishedProgId_ + L" published") +
+        L"\nFaults: " + (faults.empty() ? std::wstring(L"none") : faults) + L"\nDrawings: " +
+        (drawings.empty() ? std::wstring(L"none open") : drawings) + L"\nKeys received: " +
+        Joined(lastKeys_) + L"\nCalls answered: " + Joined(lastCalls_);
     RECT body{10, kBusyBox.bottom + 10, client.right - 10, client.bottom - 6};
     DrawTextW(dc, text.c_str(), -1, &body, DT_LEFT | DT_WORDBREAK);
 

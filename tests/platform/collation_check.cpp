@@ -14,8 +14,8 @@
 #include "core/text_compare.h"
 #include "core/type_search.h"
 #include "platform/collation.h"
-#include "ui/candidate_list_form.h"
 #include "tests/check_report.h"
+#include "ui/candidate_list_form.h"
 
 namespace {
 

@@ -12,7 +12,7 @@ using State = PathEntry::State;
 
 // A file system of canned answers: one entry and, for links, one target per path.
 class FakeFiles final : public FileSystemView {
-public:
+  public:
     struct Node {
         PathEntry entry;
         LinkTarget target = LinkTarget::Missing;
@@ -32,7 +32,7 @@ public:
 
     std::vector<std::string> asked;
 
-private:
+  private:
     std::map<Text, Node> nodes_;
 };
 
@@ -51,18 +51,37 @@ TEST(IsExistingFile, EntriesAndLinksJudgedByWhatTheyName) {
         {"missing", false, {}, false, entryOnly},
         {"plain file", true, {{State::Present, false, false}}, true, entryOnly},
         {"folder", true, {{State::Present, true, false}}, false, entryOnly},
-        {"file locked so its attributes are refused", true, {{State::Refused, false, false}}, true, entryOnly},
+        {"file locked so its attributes are refused",
+         true,
+         {{State::Refused, false, false}},
+         true,
+         entryOnly},
         {"link to a file", true, {{State::Present, false, true}, LinkTarget::File}, true, entryAndTarget},
-        {"link to a file another program locked", true, {{State::Present, false, true}, LinkTarget::Locked},
-         true, entryAndTarget},
+        {"link to a file another program locked",
+         true,
+         {{State::Present, false, true}, LinkTarget::Locked},
+         true,
+         entryAndTarget},
         {"dangling link", true, {{State::Present, false, true}, LinkTarget::Missing}, false, entryAndTarget},
-        {"file link that leads to a folder", true, {{State::Present, false, true}, LinkTarget::Folder}, false,
+        {"file link that leads to a folder",
+         true,
+         {{State::Present, false, true}, LinkTarget::Folder},
+         false,
          entryAndTarget},
-        {"folder link (junction) to a folder", true, {{State::Present, true, true}, LinkTarget::Folder}, false,
+        {"folder link (junction) to a folder",
+         true,
+         {{State::Present, true, true}, LinkTarget::Folder},
+         false,
          entryAndTarget},
-        {"folder link that leads to a file", true, {{State::Present, true, true}, LinkTarget::File}, true,
+        {"folder link that leads to a file",
+         true,
+         {{State::Present, true, true}, LinkTarget::File},
+         true,
          entryAndTarget},
-        {"link whose target refuses to open", true, {{State::Present, false, true}, LinkTarget::Refused}, false,
+        {"link whose target refuses to open",
+         true,
+         {{State::Present, false, true}, LinkTarget::Refused},
+         false,
          entryAndTarget},
     };
     for (const auto& c : cases) {

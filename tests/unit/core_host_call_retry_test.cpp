@@ -11,17 +11,17 @@ namespace {
 
 constexpr std::int32_t kOk = 0;
 constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005u);
-constexpr std::int32_t kDisconnected = static_cast<std::int32_t>(0x80010108u);     // RPC_E_DISCONNECTED
+constexpr std::int32_t kDisconnected = static_cast<std::int32_t>(0x80010108u);  // RPC_E_DISCONNECTED
 constexpr std::int32_t kServerUnavailable = static_cast<std::int32_t>(0x800706BAu);
 constexpr std::int32_t kCallFailed = static_cast<std::int32_t>(0x800706BEu);
-constexpr std::int32_t kCallCanceled = static_cast<std::int32_t>(0x80010002u);    // RPC_E_CALL_CANCELED
-constexpr std::int32_t kException = static_cast<std::int32_t>(0x80020009u);       // DISP_E_EXCEPTION
+constexpr std::int32_t kCallCanceled = static_cast<std::int32_t>(0x80010002u);  // RPC_E_CALL_CANCELED
+constexpr std::int32_t kException = static_cast<std::int32_t>(0x80020009u);     // DISP_E_EXCEPTION
 constexpr std::int32_t kRejected = kRpcCallRejected;
 constexpr std::int32_t kRetryLater = kRpcServerCallRetryLater;
 
 // Time moves only when the loop sleeps or an attempt says how long it took.
 class FakeClock final : public RetryClock {
-public:
+  public:
     std::uint64_t NowMs() override { return now; }
     void SleepMs(std::uint32_t milliseconds) override {
         sleeps.push_back(milliseconds);
@@ -56,14 +56,30 @@ TEST(HostCallRetry, RetriesOnlyRefusalsEvery50MsForOneSecondInAll) {
         {"the host's own exception", {kException}, 3, kException, 1, {}},
         {"rejected once, then answered", {kRejected, kOk}, 0, kOk, 2, {50}},
         {"retry later once, then answered", {kRetryLater, kOk}, 0, kOk, 2, {50}},
-        {"refusals of both kinds, then a final failure", {kRejected, kRetryLater, kRejected, kException}, 0,
-         kException, 4, Repeat(50, 3)},
-        {"refused throughout, instant answers: the last try at the bound", {kRejected}, 0, kRejected, 21,
+        {"refusals of both kinds, then a final failure",
+         {kRejected, kRetryLater, kRejected, kException},
+         0,
+         kException,
+         4,
+         Repeat(50, 3)},
+        {"refused throughout, instant answers: the last try at the bound",
+         {kRejected},
+         0,
+         kRejected,
+         21,
          Repeat(50, 20)},
         {"retry later throughout", {kRetryLater}, 0, kRetryLater, 21, Repeat(50, 20)},
         // Tries end at 30, 110, ..., 990 (13 tries); the last pause is cut to the 10 ms left.
-        {"refused throughout, 30 ms a try", {kRejected}, 30, kRejected, 14,
-         [] { auto s = Repeat(50, 12); s.push_back(10); return s; }()},
+        {"refused throughout, 30 ms a try",
+         {kRejected},
+         30,
+         kRejected,
+         14,
+         [] {
+             auto s = Repeat(50, 12);
+             s.push_back(10);
+             return s;
+         }()},
         {"refused throughout, 400 ms a try", {kRejected}, 400, kRejected, 3, {50, 50}},
         {"a refusal that took longer than the bound is final", {kRejected}, 1200, kRejected, 1, {}},
     };

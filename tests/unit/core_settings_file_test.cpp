@@ -14,7 +14,7 @@ namespace {
 // fits when every unit is below 256 ("é" fits, "図" does not). Byte 0x81 has no character (the
 // system refuses it) and byte 0x8D reads as U+FFFD, as a decoding that does not report it would.
 class LatinCodePage final : public CodePage {
-public:
+  public:
     std::optional<Text> Decode(std::string_view bytes) override {
         Text text;
         for (const char byte : bytes) {
@@ -40,7 +40,7 @@ public:
 // The settings file's bytes in memory; nullopt is no file. `held`: another program has it open
 // without sharing writes; `tornAt`: the overwrite numbered so (from 1) stops halfway.
 class FakeFile final : public SettingsFileBytes {
-public:
+  public:
     explicit FakeFile(std::optional<std::string> bytes) : bytes(std::move(bytes)) {}
     Contents Read() override {
         if (unreadable) return {Contents::State::Unreadable, {}};
@@ -78,7 +78,7 @@ public:
 
 // The profile functions: records each write; the write numbered `failing` (from 1) fails.
 class FakeProfile final : public ProfileStore {
-public:
+  public:
     Text ReadString(TextView, TextView defaultText) override { return Text{defaultText}; }
     bool WriteString(TextView key, TextView) override {
         writes.push_back(ToUtf8(key));
@@ -138,18 +138,21 @@ TEST(LosslessProfileStore, FileBeforeAValueIsWritten) {
         {"empty file, a value outside the code page", std::string{}, kJapanese, "\xFF\xFE"},
         {"code page, ASCII only, a value that fits", kAsciiFile, kAscii, kAsciiFile},
         {"code page, ASCII only, é fits", kAsciiFile, kLatin, kAsciiFile},
-        {"code page, ASCII only, a value outside it", kAsciiFile, kJapanese, Utf16File(u"[KORVA]\r\nLeft=10\r\n")},
+        {"code page, ASCII only, a value outside it", kAsciiFile, kJapanese,
+         Utf16File(u"[KORVA]\r\nLeft=10\r\n")},
         {"code page with é, a value that fits", kLatinFile, kLatin, kLatinFile},
         {"code page with é, a value outside it", kLatinFile, kJapanese,
          Utf16File(u"; réglages\r\n[Other]\r\nName=café\r\n[KORVA]\r\nTop=5\r\n")},
         {"UTF-16, own section only", kUtf16Own, kJapanese, kUtf16Own},
         {"UTF-16 with other sections", kUtf16Others, kJapanese, kUtf16Others},
         // Marks that Windows' profile functions do not honour: rewritten at once, whatever the value.
-        {"UTF-16 big endian, a value that fits", Utf16Bytes(kOthersText, true, true), kAscii, Utf16File(kOthersText)},
+        {"UTF-16 big endian, a value that fits", Utf16Bytes(kOthersText, true, true), kAscii,
+         Utf16File(kOthersText)},
         {"UTF-16 big endian, a value outside the code page", Utf16Bytes(kOthersText, true, true), kJapanese,
          Utf16File(kOthersText)},
         {"UTF-8 mark, a value that fits", kUtf8File, kLatin, Utf16File(u"[Other]\r\nName=café\r\n")},
-        {"UTF-8 mark, a value outside the code page", kUtf8File, kJapanese, Utf16File(u"[Other]\r\nName=café\r\n")},
+        {"UTF-8 mark, a value outside the code page", kUtf8File, kJapanese,
+         Utf16File(u"[Other]\r\nName=café\r\n")},
         {"UTF-16LE without a mark: the mark is put in front", Utf16Bytes(kOthersText, false, false), kAscii,
          Utf16File(kOthersText)},
         {"UTF-16LE without a mark, a character outside the basic plane",
@@ -158,9 +161,10 @@ TEST(LosslessProfileStore, FileBeforeAValueIsWritten) {
         // Without a mark, valid UTF-8 with multi-byte sequences is read as UTF-8, although the
         // Latin code page would read the same bytes "exactly" (as "å›³é¢").
         {"UTF-8 without a mark, a value that fits", kUnmarkedUtf8File, kLatin, kUnmarkedUtf8File},
-        {"UTF-8 without a mark, a value outside the code page", kUnmarkedUtf8File, kJapanese, Utf16File(kOthersText)},
-        {"ASCII is valid UTF-8 but has no multi-byte sequence: the code page", "[Other]\r\nA=1\r\n", kJapanese,
-         Utf16File(u"[Other]\r\nA=1\r\n")},
+        {"UTF-8 without a mark, a value outside the code page", kUnmarkedUtf8File, kJapanese,
+         Utf16File(kOthersText)},
+        {"ASCII is valid UTF-8 but has no multi-byte sequence: the code page", "[Other]\r\nA=1\r\n",
+         kJapanese, Utf16File(u"[Other]\r\nA=1\r\n")},
         {"an overlong form is not UTF-8: the code page", "[O]\r\nA=\xC0\xAF\r\n", kJapanese,
          Utf16File(u"[O]\r\nA=\u00C0\u00AF\r\n")},
     };
@@ -272,14 +276,26 @@ TEST(LosslessProfileStore, AFailedWriteLeavesTheFileAsItWas) {
         std::vector<std::string> fileCalls;
     };
     const Case cases[] = {
-        {"no file, the first write fails: the file made for it goes", std::nullopt, 1, u"", std::nullopt,
+        {"no file, the first write fails: the file made for it goes",
+         std::nullopt,
+         1,
+         u"",
+         std::nullopt,
          {"CreateNew", "Remove"}},
-        {"no file, a later write fails: the keys before it stay", std::nullopt, 3, u"", std::string{"\xFF\xFE"},
+        {"no file, a later write fails: the keys before it stay",
+         std::nullopt,
+         3,
+         u"",
+         std::string{"\xFF\xFE"},
          {"CreateNew"}},
         {"an empty file is never removed", std::string{}, 1, u"", std::string{}, {"Overwrite", "Overwrite"}},
         {"a code page file is never removed", kAsciiFile, 1, u"", kAsciiFile, {}},
-        {"a code page file whose conversion was followed by a failed write gets its bytes back", kLatinFile, 3,
-         u"D:\\図面\\korva.exe", kLatinFile, {"Overwrite", "Overwrite"}},
+        {"a code page file whose conversion was followed by a failed write gets its bytes back",
+         kLatinFile,
+         3,
+         u"D:\\図面\\korva.exe",
+         kLatinFile,
+         {"Overwrite", "Overwrite"}},
         {"a UTF-16 file is never removed", kUtf16Others, 1, u"", kUtf16Others, {}},
     };
     for (const auto& c : cases) {
@@ -306,7 +322,7 @@ TEST(LosslessProfileStore, AFailedWriteLeavesTheFileAsItWas) {
 TEST(LosslessProfileStore, AFileThatCannotBeCreatedIsNotRemoved) {
     // Another program made the file between the look and the creation: it is not ours to remove.
     class RacingFile final : public SettingsFileBytes {
-    public:
+      public:
         Contents Read() override { return {}; }
         bool CreateNew(std::string_view) override { return false; }
         Overwritten Overwrite(std::string_view) override { return Overwritten::No; }

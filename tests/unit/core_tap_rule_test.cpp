@@ -107,8 +107,11 @@ TEST(ModifierTapRule, RecordedFlagsAndTheTapThatFires) {
         Tap fired;
         TapFlags after;
     } cases[] = {
-        {"another key clears the modifiers seen, a modifier down now is kept", bothSeen,
-         {.shiftDown = true, .otherKeyDown = true}, {.shiftSeen = true, .otherKeySeen = true}, Tap::None,
+        {"another key clears the modifiers seen, a modifier down now is kept",
+         bothSeen,
+         {.shiftDown = true, .otherKeyDown = true},
+         {.shiftSeen = true, .otherKeySeen = true},
+         Tap::None,
          {.shiftSeen = true, .otherKeySeen = true}},
         {"another key alone", bothSeen, {.otherKeyDown = true}, otherSeen, Tap::None, otherSeen},
         {"both modifiers down", none, {.shiftDown = true, .ctrlDown = true}, bothSeen, Tap::None, bothSeen},
@@ -117,10 +120,18 @@ TEST(ModifierTapRule, RecordedFlagsAndTheTapThatFires) {
         {"Ctrl released: recorded keeps it, the tap clears it", ctrlSeen, {}, ctrlSeen, Tap::Ctrl, none},
         {"Ctrl still held", ctrlSeen, {.ctrlDown = true}, ctrlSeen, Tap::None, ctrlSeen},
         {"both seen, released", bothSeen, {}, bothSeen, Tap::None, none},
-        {"Shift with another key seen, released", {.shiftSeen = true, .otherKeySeen = true}, {},
-         {.shiftSeen = true, .otherKeySeen = true}, Tap::None, none},
-        {"Ctrl with another key seen, released", {.ctrlSeen = true, .otherKeySeen = true}, {},
-         {.ctrlSeen = true, .otherKeySeen = true}, Tap::None, none},
+        {"Shift with another key seen, released",
+         {.shiftSeen = true, .otherKeySeen = true},
+         {},
+         {.shiftSeen = true, .otherKeySeen = true},
+         Tap::None,
+         none},
+        {"Ctrl with another key seen, released",
+         {.ctrlSeen = true, .otherKeySeen = true},
+         {},
+         {.ctrlSeen = true, .otherKeySeen = true},
+         Tap::None,
+         none},
         {"Shift seen while Ctrl is held", shiftSeen, {.ctrlDown = true}, bothSeen, Tap::None, bothSeen},
     };
     for (const auto& c : cases) {

@@ -41,8 +41,10 @@ TEST_F(ListForm, EachEventOfTheOpenListSetsItsResult) {
         {"Escape", [](CandidateListForm& f) { f.ListBox1KeyDown(27); }, kModalCancel},
         {"Down arrow alone", [](CandidateListForm& f) { f.ListBox1KeyDown(40); }, kModalNone},
         {"Shift", [](CandidateListForm& f) { f.ListBox1KeyDown(16); }, kModalNone},
-        {"application switch while shown", [](CandidateListForm& f) { f.FormActivateApp(true); }, kModalCancel},
-        {"application switch while hidden", [](CandidateListForm& f) { f.FormActivateApp(false); }, kModalNone},
+        {"application switch while shown", [](CandidateListForm& f) { f.FormActivateApp(true); },
+         kModalCancel},
+        {"application switch while hidden", [](CandidateListForm& f) { f.FormActivateApp(false); },
+         kModalNone},
         {"close", [](CandidateListForm& f) { f.FormClose(); }, kModalCancel},
         {"application ends", [](CandidateListForm& f) { f.ApplicationTerminating(); }, kModalCancel},
     };

@@ -47,7 +47,8 @@ TEST(RegisterSequence, MenuItemRegistersTheRunningHost) {
     EXPECT_EQ(w.state.appFullName, u"D:\\Other\\korva.exe");
     // The message box first, then the host to the front, so that the host ends up above everything.
     EXPECT_TRUE(w.CalledInOrder({"SetVexoexe1Caption:D:\\Other\\korva.exe",
-                                 "ShowInformation:D:\\Other\\korva.exe\nを登録しました．", "SetForegroundWindow:0x10"}));
+                                 "ShowInformation:D:\\Other\\korva.exe\nを登録しました．",
+                                 "SetForegroundWindow:0x10"}));
     EXPECT_EQ(w.liveHostObjects, 0);
 }
 

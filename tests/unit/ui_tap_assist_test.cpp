@@ -183,8 +183,9 @@ TEST_F(TapAssist, ForegroundTestedAfterTheHostAnswersThenPressPauseRelease) {
         w.calls.clear();
         static_cast<void>(Tap(modifier));
         const std::string key = std::to_string(modifier == kVkShift ? kVkF8 : kVkF9);
-        EXPECT_TRUE(w.CalledInOrder({"state.GetBoolean:IsQuiescent", "GetForegroundWindow",
-                                     "SendKeyEvent:" + key + ",down", "Sleep:1", "SendKeyEvent:" + key + ",up"}));
+        EXPECT_TRUE(
+            w.CalledInOrder({"state.GetBoolean:IsQuiescent", "GetForegroundWindow",
+                             "SendKeyEvent:" + key + ",down", "Sleep:1", "SendKeyEvent:" + key + ",up"}));
     }
 }
 

@@ -48,9 +48,9 @@ void CandidateListWindow::Create(HWND modalOwner) {
 
     RECT frame{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&frame, kListWindowStyle, FALSE, kListWindowExStyle);
-    const HWND window =
-        ::CreateWindowExW(kListWindowExStyle, kListWindowClass, kListWindowTitle, kListWindowStyle, 0, 0,
-                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+    const HWND window = ::CreateWindowExW(kListWindowExStyle, kListWindowClass, kListWindowTitle,
+                                          kListWindowStyle, 0, 0, frame.right - frame.left,
+                                          frame.bottom - frame.top, nullptr, nullptr, instance_, this);
     const DWORD error = ::GetLastError();
     creationFailure_.RethrowIfAny();
     if (!window) throw LastError(u"CreateWindowExW", error);
@@ -77,11 +77,12 @@ LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
             if (!font_) throw Error(u"The list's font cannot be created");
             RECT client{};
             ::GetClientRect(window_, &client);
-            list_ = ::CreateWindowExW(0, L"LISTBOX", L"",
-                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
-                                          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                                      0, 0, client.right, client.bottom, window_,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance_, nullptr);
+            list_ =
+                ::CreateWindowExW(0, L"LISTBOX", L"",
+                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
+                                      LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                                  0, 0, client.right, client.bottom, window_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance_, nullptr);
             if (!list_) throw LastError(u"CreateWindowExW");
             ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
             if (theme_) DarkTheme::DarkenTitleBar(window_);
@@ -125,8 +126,8 @@ LRESULT CandidateListWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CandidateListWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR self) noexcept {
+LRESULT CALLBACK CandidateListWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                               UINT_PTR, DWORD_PTR self) noexcept {
     try {
         return reinterpret_cast<CandidateListWindow*>(self)->HandleListMessage(message, wParam, lParam);
     } catch (...) {

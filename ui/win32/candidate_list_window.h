@@ -15,7 +15,7 @@ namespace zo {
 class DarkTheme;
 
 class CandidateListWindow final : public CandidateListView, private CandidateListSelection {
-public:
+  public:
     CandidateListWindow(HINSTANCE instance, const DarkTheme* theme, const TextCompare& compareForUser);
     ~CandidateListWindow() override;
     CandidateListWindow(const CandidateListWindow&) = delete;
@@ -34,7 +34,7 @@ public:
     [[nodiscard]] Text RowText(std::size_t row) override;
     [[nodiscard]] int ShowModal() override;
 
-private:
+  private:
     template <class Owner>
     friend LRESULT CALLBACK OwnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void Attach(HWND window) noexcept { window_ = window; }

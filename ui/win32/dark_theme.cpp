@@ -1,7 +1,7 @@
 #include "ui/win32/dark_theme.h"
 
-#include <uxtheme.h>
 #include <dwmapi.h>
+#include <uxtheme.h>
 
 #include <string_view>
 #include <vector>
@@ -98,6 +98,5 @@ HBRUSH DarkTheme::ColourEdit(HDC dc) const noexcept {
     ::SetBkColor(dc, palette_.editBack);
     return editBrush_.get();
 }
-
 
 }  // namespace zo

@@ -29,7 +29,7 @@ struct Palette {
 };
 
 class DarkTheme {
-public:
+  public:
     // The theme of that name among those the executable carries; nullopt when there is none or
     // its palette cannot be read.
     [[nodiscard]] static std::optional<DarkTheme> Load(HINSTANCE instance);
@@ -62,7 +62,7 @@ public:
     void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT& item) const noexcept;
     void DrawMenuItem(const DRAWITEMSTRUCT& item) const noexcept;
 
-private:
+  private:
     static LRESULT CALLBACK CheckBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR theme) noexcept;
     void PaintCheckBox(HWND box) const noexcept;

@@ -16,9 +16,9 @@
 #include "platform/module_path.h"
 #include "platform/profile.h"
 #include "platform/wide.h"
+#include "ui/win32/application_title.h"
 #include "ui/win32/candidate_list_window.h"
 #include "ui/win32/dark_theme.h"
-#include "ui/win32/application_title.h"
 #include "ui/win32/error_box.h"
 #include "ui/win32/main_window.h"
 
@@ -26,7 +26,7 @@ namespace zo {
 namespace {
 
 class ComApartment {
-public:
+  public:
     ComApartment() noexcept : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
     ~ComApartment() {
         if (initialised_) ::CoUninitialize();
@@ -34,7 +34,7 @@ public:
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
-private:
+  private:
     bool initialised_;
 };
 
@@ -77,7 +77,8 @@ int RunProgram(HINSTANCE instance) {
     const TextCompare compareForUser = CompareForUser;
     MainWindow mainWindow(instance, look);
     CandidateListWindow listWindow(instance, look, compareForUser);
-    Ports ports{mainWindow, listWindow, desktop, keyboard, inputMethod, automation, windows, state, compareForUser};
+    Ports ports{mainWindow, listWindow, desktop, keyboard,      inputMethod,
+                automation, windows,    state,   compareForUser};
 
     try {
         mainWindow.Create(ports, store);

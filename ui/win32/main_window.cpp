@@ -39,15 +39,15 @@ struct ControlLayout {
 // In tab order: creation order is what Tab walks through, the two controls below the visible
 // client area (Button1, CheckBox5) included.
 constexpr ControlLayout kLayout[] = {
-    {L"BUTTON", L" \u767B\u9332", BS_PUSHBUTTON, 12, 71, 39, 25, false},       // Button1
-    {L"BUTTON", L"ACT", BS_PUSHBUTTON, 14, 1, 37, 25, false},                  // Button2
+    {L"BUTTON", L" \u767B\u9332", BS_PUSHBUTTON, 12, 71, 39, 25, false},               // Button1
+    {L"BUTTON", L"ACT", BS_PUSHBUTTON, 14, 1, 37, 25, false},                          // Button2
     {L"EDIT", L"2020", ES_CENTER | ES_NUMBER | ES_AUTOHSCROLL, 137, 2, 44, 22, true},  // Edit2
-    {L"BUTTON", L"Shift", BS_AUTOCHECKBOX, 47, 28, 44, 17, true},              // CheckBox1
-    {L"BUTTON", L"Ctrl", BS_AUTOCHECKBOX, 97, 28, 40, 17, true},               // CheckBox2
-    {L"BUTTON", L"IME", BS_AUTOCHECKBOX, 2, 28, 41, 17, true},                 // CheckBox3
-    {L"BUTTON", L"OFF", BS_AUTOCHECKBOX, 141, 28, 40, 17, true},               // CheckBox4
-    {L"BUTTON", L"LIST", BS_PUSHBUTTON, 57, 1, 41, 25, false},                 // Button4
-    {L"BUTTON", L"MOUSE", BS_AUTOCHECKBOX, 12, 103, 58, 17, false},            // CheckBox5
+    {L"BUTTON", L"Shift", BS_AUTOCHECKBOX, 47, 28, 44, 17, true},                      // CheckBox1
+    {L"BUTTON", L"Ctrl", BS_AUTOCHECKBOX, 97, 28, 40, 17, true},                       // CheckBox2
+    {L"BUTTON", L"IME", BS_AUTOCHECKBOX, 2, 28, 41, 17, true},                         // CheckBox3
+    {L"BUTTON", L"OFF", BS_AUTOCHECKBOX, 141, 28, 40, 17, true},                       // CheckBox4
+    {L"BUTTON", L"LIST", BS_PUSHBUTTON, 57, 1, 41, 25, false},                         // Button4
+    {L"BUTTON", L"MOUSE", BS_AUTOCHECKBOX, 12, 103, 58, 17, false},                    // CheckBox5
 };
 static_assert(std::size(kLayout) == 9);
 
@@ -103,8 +103,8 @@ void MainWindow::Create(Ports& ports, ProfileStore& store) {
     const std::wstring caption = ToWide(kInitialCaption);
     // The settings give the real position while the window is created; 0, 0 is never seen.
     const HWND window = ::CreateWindowExW(kMainExStyle, kMainWindowClass, caption.c_str(), kMainStyle, 0, 0,
-                                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                          instance_, this);
+                                          frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                          nullptr, instance_, this);
     const DWORD error = ::GetLastError();
     creationFailure_.RethrowIfAny();
     if (!window) throw LastError(u"CreateWindowExW", error);
@@ -264,10 +264,10 @@ void MainWindow::CreateControls() {
                 exStyle |= WS_EX_CLIENTEDGE;
             }
         }
-        const HWND control = ::CreateWindowExW(exStyle, layout.className, layout.text, style, layout.left,
-                                               layout.top, layout.width, layout.height, window_,
-                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
-                                               instance_, nullptr);
+        const HWND control = ::CreateWindowExW(
+            exStyle, layout.className, layout.text, style, layout.left, layout.top, layout.width,
+            layout.height, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
+            instance_, nullptr);
         if (!control) throw LastError(u"CreateWindowExW");
         controls_[static_cast<std::size_t>(i)] = control;
         const HFONT font = layout.tahoma12 ? controlFont_.get() : windowFont_.get();
@@ -293,7 +293,8 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         return;
     }
     if (!control) {
-        if (id == static_cast<int>(PopupMenu1::kKorva1)) RunGuarded(window_, [this] { KORVA1Click(*ports_); });
+        if (id == static_cast<int>(PopupMenu1::kKorva1))
+            RunGuarded(window_, [this] { KORVA1Click(*ports_); });
         return;
     }
     const int index = id - kFirstControlId;

@@ -20,7 +20,7 @@ class DarkTheme;
 inline constexpr const wchar_t* kMainWindowClass = L"TKV24RUNForm";
 
 class MainWindow final : public MainWindowView {
-public:
+  public:
     MainWindow(HINSTANCE instance, DarkTheme* theme);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -53,7 +53,7 @@ public:
     void SetTicked(Toggle toggle, bool ticked) override;
     void ShowInformation(TextView text) override;
 
-private:
+  private:
     // Timer1 runs the monitor cycle.
     static constexpr UINT_PTR kTimer1 = 1;
     static constexpr UINT kTimer1IntervalMs = 100;

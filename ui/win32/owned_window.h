@@ -20,13 +20,13 @@ namespace zo {
 // A failure while a window builds itself in WM_CREATE, carried out of CreateWindowExW: the
 // window is not made, and the code that asked for it reports the failure once, its own way.
 class CreationFailure {
-public:
+  public:
     void Keep(std::exception_ptr failure) noexcept { failure_ = std::move(failure); }
     void RethrowIfAny() {
         if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     }
 
-private:
+  private:
     std::exception_ptr failure_;
 };
 
