@@ -1,5 +1,7 @@
 #include "core/settings_file.h"
 
+#include <algorithm>
+
 namespace zo {
 namespace {
 
@@ -112,10 +114,14 @@ SettingsEncoding ClassifySettingsBytes(const SettingsFileBytes::Contents& conten
     if (StartsWith(bytes, kUtf16BeMark)) return SettingsEncoding::Utf16Be;
     if (StartsWith(bytes, kUtf8Mark)) return SettingsEncoding::Utf8Marked;
     if (IsUnmarkedUtf16Le(bytes)) return SettingsEncoding::Utf16LeUnmarked;
+    // Such bytes would also read "exactly" in a Western code page, each character as two or
+    // three wrong ones, so UTF-8 is looked for first.
+    bool multiByte = false;
+    if (IsUtf8(bytes, multiByte) && multiByte) return SettingsEncoding::Utf8Unmarked;
     return SettingsEncoding::Unmarked;
 }
 
-FilePreparation DecideFilePreparation(SettingsEncoding encoding, bool valueFitsCodePage) noexcept {
+FilePreparation DecideFilePreparation(SettingsEncoding encoding, ValueFit fit) noexcept {
     switch (encoding) {
         case SettingsEncoding::Missing:
         case SettingsEncoding::Empty:
@@ -128,8 +134,10 @@ FilePreparation DecideFilePreparation(SettingsEncoding encoding, bool valueFitsC
             // Windows' profile functions read these as the code page's text: the first write would
             // miss the section that is there and append another one in the code page.
             return FilePreparation::ConvertUnicode;
+        case SettingsEncoding::Utf8Unmarked:
+            return fit == ValueFit::Ascii ? FilePreparation::None : FilePreparation::ConvertUnicode;
         case SettingsEncoding::Unmarked:
-            return valueFitsCodePage ? FilePreparation::None : FilePreparation::ConvertUnicode;
+            return fit == ValueFit::Unicode ? FilePreparation::ConvertUnicode : FilePreparation::None;
     }
     return FilePreparation::None;
 }
@@ -157,10 +165,9 @@ std::optional<Text> FileText(std::string_view bytes, SettingsEncoding encoding, 
             return Utf16Units(bytes, true);
         case SettingsEncoding::Utf16LeUnmarked:
             return Utf16Units(bytes, false);
+        case SettingsEncoding::Utf8Unmarked:
+            return FromUtf8(bytes);
         case SettingsEncoding::Unmarked:
-            // What editors save today. Such bytes would also read "exactly" in a Western code page,
-            // each character as two or three wrong ones, so UTF-8 is looked for first.
-            if (IsUtf8(bytes, multiByte) && multiByte) return FromUtf8(bytes);
             return ExactCodePageText(bytes, codePage);
         case SettingsEncoding::Missing:
         case SettingsEncoding::Empty:
@@ -200,7 +207,8 @@ void LosslessProfileStore::TakeBack(const Undo& undo) {
 
 std::optional<LosslessProfileStore::Undo> LosslessProfileStore::Prepare(TextView value) {
     if (known_ == Known::Unicode) return Undo{};
-    const bool fits = codePage_.Represents(value);
+    const bool ascii = std::all_of(value.begin(), value.end(), [](char16_t unit) { return unit < 0x80; });
+    const bool fits = ascii || codePage_.Represents(value);
     if (known_ == Known::NotUnicode && fits) return Undo{};
     const SettingsFileBytes::Contents contents = file_.Read();
     if (contents.state == SettingsFileBytes::Contents::State::Unreadable) {
@@ -210,9 +218,14 @@ std::optional<LosslessProfileStore::Undo> LosslessProfileStore::Prepare(TextView
         return std::nullopt;
     }
     const SettingsEncoding encoding = ClassifySettingsBytes(contents);
-    switch (DecideFilePreparation(encoding, fits)) {
+    const ValueFit fit = ascii ? ValueFit::Ascii : fits ? ValueFit::CodePage : ValueFit::Unicode;
+    switch (DecideFilePreparation(encoding, fit)) {
         case FilePreparation::None:
-            known_ = encoding == SettingsEncoding::Utf16Le ? Known::Unicode : Known::NotUnicode;
+            // A UTF-8 file stays unknown: the next value that is not ASCII converts it.
+            if (encoding == SettingsEncoding::Utf16Le) known_ = Known::Unicode;
+            if (encoding != SettingsEncoding::Utf16Le && encoding != SettingsEncoding::Utf8Unmarked) {
+                known_ = Known::NotUnicode;
+            }
             return Undo{};
         case FilePreparation::CreateUnicode:
             if (encoding == SettingsEncoding::Missing) {

@@ -50,6 +50,7 @@ enum class SettingsEncoding {
     Utf16Be,     // starts with the UTF-16BE mark
     Utf8Marked,  // starts with the UTF-8 mark
     Utf16LeUnmarked,  // UTF-16LE text without a mark, known by its line ends "\n\0"
+    Utf8Unmarked,     // valid UTF-8 with multi-byte sequences and no mark, as editors save today
     Unmarked,         // anything else: the profile functions take it as the code page's text
 };
 
@@ -61,11 +62,18 @@ enum class FilePreparation {
     ConvertUnicode,  // the text as it reads now, rewritten in UTF-16LE
 };
 
+// How a value stands to the code page the profile functions write it in.
+enum class ValueFit {
+    Ascii,     // the same bytes in the code page and in UTF-8
+    CodePage,  // every character has its own code in the code page
+    Unicode,   // some character has none
+};
+
 // Before a value is written: a missing or empty file becomes a UTF-16LE file; a file the profile
 // functions would misread (another mark, UTF-16 without one) is rewritten in UTF-16LE at once; a
-// file in the code page only when the value does not fit it.
-[[nodiscard]] FilePreparation DecideFilePreparation(SettingsEncoding encoding,
-                                                    bool valueFitsCodePage) noexcept;
+// file in the code page only when the value does not fit it; a UTF-8 file without a mark when the
+// value is not ASCII, since the code page's bytes of it would leave a file of two encodings.
+[[nodiscard]] FilePreparation DecideFilePreparation(SettingsEncoding encoding, ValueFit fit) noexcept;
 
 // `text` as a UTF-16LE file with its byte-order mark.
 [[nodiscard]] std::string UnicodeFileBytes(TextView text);

@@ -160,7 +160,11 @@ TEST(LosslessProfileStore, FileBeforeAValueIsWritten) {
          Utf16File(u"[Other]\r\nName=\U0002000B\r\n")},
         // Without a mark, valid UTF-8 with multi-byte sequences is read as UTF-8, although the
         // Latin code page would read the same bytes "exactly" (as "å›³é¢").
-        {"UTF-8 without a mark, a value that fits", kUnmarkedUtf8File, kLatin, kUnmarkedUtf8File},
+        {"UTF-8 without a mark, an ASCII value: the same bytes either way", kUnmarkedUtf8File, kAscii,
+         kUnmarkedUtf8File},
+        // "é" fits the code page, but its code-page byte would leave a file of two encodings.
+        {"UTF-8 without a mark, a value that fits the code page", kUnmarkedUtf8File, kLatin,
+         Utf16File(kOthersText)},
         {"UTF-8 without a mark, a value outside the code page", kUnmarkedUtf8File, kJapanese,
          Utf16File(kOthersText)},
         {"ASCII is valid UTF-8 but has no multi-byte sequence: the code page", "[Other]\r\nA=1\r\n",
