@@ -26,6 +26,7 @@ import json
 import os
 import random
 import shlex
+import signal
 import statistics
 import struct
 import subprocess
@@ -58,7 +59,7 @@ DOCS = ("docs", "0", "b", "A", "c")  # rows A, b, c; b is active
 # late (caption follow delays up to 344 ms were seen with both cores busy), and a tap shorter than
 # the gap between two ticks is rightly not seen at all.
 HOLD_SECONDS = 0.5
-REFUSAL_MS = 300
+REFUSAL_MS = 600  # after the release; the program tries a refused call again for up to 1 s
 # The caption must show what the host's title asks for within this long (a tick during a refused
 # call waits up to 1 s for the host).
 CAPTION_LAG_MS = 2000.0
@@ -218,7 +219,22 @@ class Day:
         if host and app and not (host["rect"][2] <= app["rect"][0] or host["rect"][0] >= app["rect"][2] or
                                  host["rect"][3] <= app["rect"][1] or host["rect"][1] >= app["rect"][3]):
             return None
-        return self.app.lamp() == colour
+        return self.lamp(app) == colour
+
+    def lamp(self, app: dict | None = None) -> str | None:
+        """The lamp's colour as the X server shows it, read from a screenshot of one pixel.
+        (probe client-pixel, Wine's GetPixel on the screen, twice printed nothing at this point
+        of a long run, with exit code 0.)"""
+        app = app or self.s.probe("find", APP_CLASS)
+        if not app:
+            return None
+        x, y = app["client_origin"][0] + harness.LAMP_POINT[0], app["client_origin"][1] + harness.LAMP_POINT[1]
+        shot = subprocess.run(["import", "-display", self.s.display, "-window", "root", "-crop", f"1x1+{x}+{y}",
+                               "-depth", "8", "txt:-"], capture_output=True, text=True, timeout=60)
+        for line in shot.stdout.splitlines():
+            if not line.startswith("#") and "#" in line:
+                return "#" + line.split("#")[1].split()[0][:6].lower()
+        raise Fatal(f"reading the lamp's pixel failed: {shot.stderr.strip()}")
 
     def check_lamp(self, colour: str, what: str) -> None:
         # The title is held on a host's while the lamp is read: every ninth title greys it.
@@ -236,7 +252,7 @@ class Day:
             self.lamp_checks["skipped (a window over the lamp)"] += 1
             return
         self.lamp_checks["checked"] += 1
-        self.s.check(seen, f"{what}: the lamp is {colour}", f"saw {self.app.lamp()}")
+        self.s.check(seen, f"{what}: the lamp is {colour}", f"saw {self.lamp()}")
 
     # -- activities ---------------------------------------------------------------------------
 
@@ -244,14 +260,13 @@ class Day:
         self.set_busy(busy)
         self.host_in_front()
         self.note(f"tap {self.totals.get('taps', 0) + 1} ({what})")
+        if refuse_ms:
+            # In force before the key goes down and for refuse_ms after it is released: the
+            # program makes its calls once it sees the release, and they meet a refusing host.
+            self.host.send("refuse", str(int(HOLD_SECONDS * 1000) + refuse_ms))
         mark = LogMark(self.host)
         xdotool(self.s, "keydown", key)
         time.sleep(HOLD_SECONDS)
-        if refuse_ms:
-            # Not waited for: the host reads its commands every 20 ms, so it refuses from about
-            # the release on, before the program's next sample of the keys.
-            with open(self.host.commands, "a", encoding="utf-8", newline="") as f:
-                f.write(f"refuse\t{refuse_ms}\n")
         xdotool(self.s, "keyup", key)
 
         def keys() -> dict[int, int]:
@@ -925,6 +940,10 @@ def main() -> int:
         options.command = saved.get("command") or options.command
         warm_up = options.warm_up if options.warm_up is not None else saved.get("warm_up", warm_up)
     else:
+        def on_signal(signum, _frame):
+            raise Fatal(f"stopped by signal {signum}")
+        # Ended from outside, the run still ends everything it started.
+        signal.signal(signal.SIGTERM, on_signal)
         day = Day(s, options)
         try:
             s.open()
