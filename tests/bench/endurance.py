@@ -368,8 +368,9 @@ class Day:
         self.count("Register")
 
     def set_version(self, text: str) -> None:
-        self.s.probe("settext", APP_CLASS, f"id={EDIT2_ID}", text)
+        # The moment the probe starts: the box changes while it runs, up to a probe's run after.
         self.version_events.append((time.monotonic() * 1000, text))
+        self.s.probe("settext", APP_CLASS, f"id={EDIT2_ID}", text)
 
     def version_change(self) -> None:
         what = f"version box change {self.totals.get('version box changed and back', 0) + 1}"
@@ -547,7 +548,6 @@ class Day:
                 times.append(t)
                 values.append(value)
         captions = [(r["t"], r["caption"]) for r in records if "caption" in r and r["caption"] is not None]
-        start = self.clock_offset_ms  # nothing before the watch began is judged
         first = times[0] if times else 0
         wrong, stale, delays, late = [], [], [], []
 
@@ -563,7 +563,8 @@ class Day:
             lo, hi = bisect_right(times, t - CAPTION_LAG_MS) - 1, bisect_right(times, t + WATCH_SLACK_MS)
             allowed = set(values[max(lo, 0):hi])
             if caption not in allowed:
-                wrong.append({"t": round(t - start), "caption": caption, "allowed": sorted(allowed)})
+                wrong.append({"s": round((t + self.clock_offset_ms) / 1000 - self.started, 1), "caption": caption,
+                              "allowed": sorted(allowed)})
         caption_times = [t for t, _ in captions]
 
         def caption_at(t: float) -> str | None:
@@ -586,7 +587,8 @@ class Day:
                     late.append({"t": round((t + self.clock_offset_ms) / 1000 - self.started, 3),
                                  "ms": round(shown - t)})
             elif until - t > CAPTION_LAG_MS:
-                stale.append({"t": round(t - start), "expected": value, "stood_ms": round(until - t)})
+                stale.append({"s": round((t + self.clock_offset_ms) / 1000 - self.started, 1), "expected": value,
+                              "stood_ms": round(until - t)})
         self.s.check(not wrong, f"the caption never showed what the host's title did not ask for within "
                                 f"{CAPTION_LAG_MS / 1000:g} s ({len(captions)} captions)", f"{len(wrong)}: {wrong[:3]}")
         self.s.check(not stale, f"every host title that stood over {CAPTION_LAG_MS / 1000:g} s reached the caption",
