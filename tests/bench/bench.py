@@ -73,6 +73,10 @@ MEMORY_STEPS = (("--com", "CoInitialize (ole32, the apartment)"),
 REFUSAL_MS = 300
 MEMORY_SETTLE_SECONDS = 4.0
 MEMORY_RESAMPLE_SECONDS = 2.0
+# scripts/endurance keeps its own section of the page between these lines; a rewrite of the page
+# keeps that section as it is.
+ENDURANCE_BEGIN = "<!-- endurance: written by scripts/endurance -->"
+ENDURANCE_END = "<!-- /endurance -->"
 EVENT_NAMES = {0x8000: "create", 0x8001: "destroy", 0x8002: "show", 0x8003: "hide", 0x8004: "reorder",
                0x8005: "focus", 0x8006: "selection", 0x800A: "statechange", 0x800B: "locationchange",
                0x800C: "namechange", 0x800E: "valuechange", 0x0003: "foreground", 0x0016: "minimizestart",
@@ -962,7 +966,12 @@ def main() -> int:
     if failed:
         say(f"bench: not writing {options.output}: the run failed ({failed})")
         return 1
-    Path(options.output).write_text(text)
+    output = Path(options.output)
+    old = output.read_text() if output.exists() else ""
+    if ENDURANCE_BEGIN in old and ENDURANCE_END in old:
+        kept = old[old.index(ENDURANCE_BEGIN):old.index(ENDURANCE_END) + len(ENDURANCE_END)]
+        text = text.rstrip("\n") + "\n\n" + kept + "\n"
+    output.write_text(text)
     say(f"bench: wrote {options.output}")
     return 0
 

@@ -579,7 +579,11 @@ class Session:
         if result.returncode != 0:
             raise Fatal(f"probe {' '.join(args)} failed ({result.returncode}): "
                         f"{result.stderr.decode(errors='replace').strip()}")
-        return json.loads(result.stdout.decode("utf-8").strip().splitlines()[-1])
+        lines = result.stdout.decode("utf-8").strip().splitlines()
+        if not lines:
+            raise Fatal(f"probe {' '.join(args)} printed nothing (exit code 0): "
+                        f"{result.stderr.decode(errors='replace').strip()!r}")
+        return json.loads(lines[-1])
 
     def new_folder(self, label: str) -> Path:
         self._case_count += 1

@@ -32,7 +32,8 @@
 //
 // A selector names a child control: "id=<n>", "text=<caption>", "class=<window class>" (the first
 // of that class) or "index=<n>" (0 = top of Z order).
-// Exit code 0 when the query ran (a window that is not there is an answer: null), 2 for misuse.
+// Exit code 0 when the query ran (a window that is not there is an answer: null), 2 for misuse, 3
+// when the answer could not be written to standard output.
 #include <windows.h>
 // shellapi.h needs the types from windows.h.
 #include <shellapi.h>
@@ -587,7 +588,8 @@ int main() {
     for (int i = 1; argv && i < argc; ++i) args.emplace_back(argv.get()[i]);
     try {
         PrintLine(Run(args));
-        return 0;
+        // An answer that could not be written is no answer: say so by the exit code.
+        return std::ferror(stdout) ? 3 : 0;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "probe: %s\n", e.text().c_str());
         return 2;
