@@ -75,8 +75,9 @@ int ExtraWindows(int count) {
         const std::wstring title = L"Extra window " + std::to_wstring(i + 1);
         // Small and spread out; shown without activation, so each lands above the windows that
         // exist already and the host's main window ends up behind all of them.
-        HWND window = CreateWindowExW(0, kExtraClass, title.c_str(), WS_OVERLAPPED | WS_CAPTION, 20 + (i % 40) * 20,
-                                      300 + (i % 20) * 20, 160, 40, nullptr, nullptr, windowClass.hInstance, nullptr);
+        HWND window =
+            CreateWindowExW(0, kExtraClass, title.c_str(), WS_OVERLAPPED | WS_CAPTION, 20 + (i % 40) * 20,
+                            300 + (i % 20) * 20, 160, 40, nullptr, nullptr, windowClass.hInstance, nullptr);
         if (!window) return Fail("CreateWindowExW");
         ShowWindow(window, SW_SHOWNOACTIVATE);
         windows.push_back(window);
@@ -102,8 +103,8 @@ int GuiObjects(const wchar_t* className) {
     const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
     const DWORD userError = GetLastError();
     CloseHandle(process);
-    PrintLine("{\"pid\": " + std::to_string(pid) + ", \"gdi\": " + std::to_string(gdi) + ", \"gdi_error\": " +
-              std::to_string(gdiError) + ", \"user\": " + std::to_string(user) +
+    PrintLine("{\"pid\": " + std::to_string(pid) + ", \"gdi\": " + std::to_string(gdi) +
+              ", \"gdi_error\": " + std::to_string(gdiError) + ", \"user\": " + std::to_string(user) +
               ", \"user_error\": " + std::to_string(userError) + "}");
     return 0;
 }
@@ -139,8 +140,8 @@ int CountEvents(const wchar_t* className, DWORD durationMs) {
     // Out of context: the program is watched without loading anything into it; the events come
     // back as messages to this thread, so it must keep pumping. All processes are hooked and the
     // callback filters, in case the process filter is not honoured.
-    HWINEVENTHOOK hook =
-        SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, OnWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, OnWinEvent, 0, 0,
+                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     if (!hook) return Fail("SetWinEventHook");
     PrintLine("{\"ready\": true}");
     int captionChanges = 0, windowPaints = 0, lampPaints = 0;
@@ -189,7 +190,8 @@ int MoveExtraWindows(bool top) {
         extras.push_back(window);
     int moved = 0;
     for (HWND window : extras) {
-        if (SetWindowPos(window, top ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE))
+        if (SetWindowPos(window, top ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE))
             ++moved;
     }
     PrintLine("{\"moved\": " + std::to_string(moved) + "}");
@@ -305,8 +307,8 @@ std::string HandleTypeName(HANDLE process, ULONG_PTR value) {
     static const auto query = reinterpret_cast<QueryObject>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
     HANDLE copy = nullptr;
-    if (!query || !DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
-                                   DUPLICATE_SAME_ACCESS))
+    if (!query || !DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0,
+                                   FALSE, DUPLICATE_SAME_ACCESS))
         return "?";
     alignas(8) unsigned char buffer[1024] = {};
     constexpr ULONG kObjectTypeInformation = 2;
@@ -334,7 +336,8 @@ long long HandlesInSystemList(HANDLE process, DWORD pid, std::map<std::string, i
     std::vector<unsigned char> buffer(1 << 20);
     for (;;) {
         ULONG needed = 0;
-        const LONG status = query(kExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        const LONG status =
+            query(kExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
         if (status == kLengthMismatch) {
             buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 4096));
             continue;
@@ -371,7 +374,8 @@ long long GdiObjectsInTable(HANDLE process) {
     constexpr std::size_t kGdiTableInPeb = 0xF8;  // PEB64.GdiSharedHandleTable
     void* table = nullptr;
     SIZE_T read = 0;
-    if (!ReadProcessMemory(process, static_cast<char*>(basic.peb) + kGdiTableInPeb, &table, sizeof table, &read) ||
+    if (!ReadProcessMemory(process, static_cast<char*>(basic.peb) + kGdiTableInPeb, &table, sizeof table,
+                           &read) ||
         !table)
         return -1;
     // 24 bytes an entry as on 64-bit Windows: the object, the owner's process id and a count,
@@ -389,7 +393,8 @@ long long GdiObjectsInTable(HANDLE process) {
     static_assert(sizeof(GdiEntry) == 24);
     constexpr std::size_t kEntries = 0x10000;
     std::vector<GdiEntry> entries(kEntries);
-    if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiEntry), &read)) return -1;
+    if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiEntry), &read))
+        return -1;
     long long used = 0;
     for (std::size_t i = 0; i < read / sizeof(GdiEntry); ++i) {
         if (entries[i].type != 0) ++used;
@@ -466,9 +471,10 @@ void ReportNewBoxes(std::vector<HWND>& known, const std::string& stamp) {
         wchar_t text[1024] = {};
         DWORD_PTR copied = 0;
         if (HWND label = GetDlgItem(box, 0xFFFF))
-            SendMessageTimeoutW(label, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                                &copied);
-        PrintLine(std::string("{") + stamp + ", \"box\": " + JsonText(Utf8(title)) + ", \"text\": " + JsonText(Utf8(text)) + "}");
+            SendMessageTimeoutW(label, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                2000, &copied);
+        PrintLine(std::string("{") + stamp + ", \"box\": " + JsonText(Utf8(title)) +
+                  ", \"text\": " + JsonText(Utf8(text)) + "}");
     }
     known = now;
 }
@@ -482,7 +488,8 @@ int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs)
     if (!window) return Fail("no such window");
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_DUP_HANDLE | SYNCHRONIZE, FALSE, pid);
+    HANDLE process = OpenProcess(
+        PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_DUP_HANDLE | SYNCHRONIZE, FALSE, pid);
     if (!process) return Fail("OpenProcess");
     const auto stamp = [] {
         char text[40];
@@ -514,7 +521,8 @@ int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs)
         ReportNewBoxes(boxes, stamp());
         if (NowMs() >= nextSample) {
             nextSample += sampleMs;
-            PrintLine(std::string("{") + stamp() + ", \"sample\": " + ProcessCounters(process, pid, samples++ % 6 == 0) + "}");
+            PrintLine(std::string("{") + stamp() +
+                      ", \"sample\": " + ProcessCounters(process, pid, samples++ % 6 == 0) + "}");
         }
     }
     DWORD exitCode = 0;
@@ -539,6 +547,9 @@ int wmain(int argc, wchar_t** argv) {
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
-    std::fputs("usage: bench_helper windows <n> | gui <class> | events <class> <ms> | zorder <top|bottom> | list <timeout-ms> | day <class> <host-class> <sample-ms>\n", stderr);
+    std::fputs(
+        "usage: bench_helper windows <n> | gui <class> | events <class> <ms> | zorder <top|bottom> | list "
+        "<timeout-ms> | day <class> <host-class> <sample-ms>\n",
+        stderr);
     return 1;
 }
