@@ -8,12 +8,15 @@
 //   bench_helper zorder <top|bottom>    move the extra windows above or below all other windows
 //   bench_helper list <timeout-ms>      click LIST on the companion window, time until the drawing
 //                                       list shows, press Escape, time until it hides again
-//   bench_helper day <class> <host-class> <sample-ms>
+//   bench_helper day <class> <host-class> <sample-ms> <request-file>
 //                                       the endurance run's watch, until that window's process ends:
 //                                       every change of its caption and of the host window's title,
 //                                       every message box that shows, and every <sample-ms> the
 //                                       process's memory, handle and GDI/USER object counts; one JSON
-//                                       line each, times in ms of QueryPerformanceCounter
+//                                       line each, times in ms of QueryPerformanceCounter. When
+//                                       <request-file> appears, a quiet sample: the same counters with
+//                                       the handles by type and the GDI table, labelled with the
+//                                       file's text; the file is then deleted
 #include <windows.h>
 // The process counters build on the declarations above.
 #include <psapi.h>
@@ -326,8 +329,9 @@ std::string HandleTypeName(HANDLE process, ULONG_PTR value) {
     return Utf8(std::wstring(name.text, name.length / sizeof(wchar_t)).c_str());
 }
 
-// The process's handles in the system's list, by type; -1 when the list cannot be read.
-long long HandlesInSystemList(HANDLE process, DWORD pid, std::map<std::string, int>& byType) {
+// The process's handles in the system's list, by type when byType is given; -1 when the list
+// cannot be read.
+long long HandlesInSystemList(HANDLE process, DWORD pid, std::map<std::string, int>* byType) {
     static const auto query = reinterpret_cast<QuerySystemInformation>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
     if (!query) return -1;
@@ -352,7 +356,7 @@ long long HandlesInSystemList(HANDLE process, DWORD pid, std::map<std::string, i
             std::memcpy(&entry, buffer.data() + header + i * sizeof(HandleEntry), sizeof entry);
             if (entry.processId != pid) continue;
             ++own;
-            ++byType[HandleTypeName(process, entry.handle)];
+            if (byType) ++(*byType)[HandleTypeName(process, entry.handle)];
         }
         return own;
     }
@@ -423,7 +427,9 @@ BOOL CALLBACK CountTopLevel(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-std::string ProcessCounters(HANDLE process, DWORD pid, bool readGdiTable) {
+// `full`: also the handles by type, read from a copy of each one, and the GDI table, read from
+// the program's memory. Both reach into the program, so they are left to the quiet samples.
+std::string ProcessCounters(HANDLE process, DWORD pid, bool full) {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     const BOOL memoryRead =
@@ -439,7 +445,7 @@ std::string ProcessCounters(HANDLE process, DWORD pid, bool readGdiTable) {
     WindowCount windows{pid, 0};
     EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
     std::map<std::string, int> byType;
-    const long long listed = HandlesInSystemList(process, pid, byType);
+    const long long listed = HandlesInSystemList(process, pid, full ? &byType : nullptr);
     std::string types;
     for (const auto& [name, number] : byType) {
         types += (types.empty() ? "" : ", ") + JsonText(name) + ": " + std::to_string(number);
@@ -451,7 +457,7 @@ std::string ProcessCounters(HANDLE process, DWORD pid, bool readGdiTable) {
            ", \"handles\": " + (handlesRead ? std::to_string(handles) : std::string("null")) +
            ", \"handles_listed\": " + std::to_string(listed) + ", \"handle_types\": {" + types + "}" +
            ", \"gdi\": " + std::to_string(gdi) + ", \"gdi_error\": " + std::to_string(gdiError) +
-           ", \"gdi_table\": " + std::to_string(readGdiTable ? GdiObjectsInTable(process) : -1) +
+           ", \"gdi_table\": " + std::to_string(full ? GdiObjectsInTable(process) : -1) +
            ", \"user\": " + std::to_string(user) + ", \"user_error\": " + std::to_string(userError) +
            ", \"windows\": " + std::to_string(windows.count) + "}";
 }
@@ -479,7 +485,24 @@ void ReportNewBoxes(std::vector<HWND>& known, const std::string& stamp) {
     known = now;
 }
 
-int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs) {
+// The text of a quiet-sample request, and the request gone; empty when there is none.
+std::string TakeRequest(const wchar_t* path) {
+    // Looked for every 20 ms: a look that finds nothing must not open a file.
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return {};
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    char text[128] = {};
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file, text, sizeof text - 1, &read, nullptr);
+    CloseHandle(file);
+    // The run writes the file under another name and renames it, so a request is whole or absent.
+    if (!ok || read == 0) return {};
+    DeleteFileW(path);
+    return std::string(text, read);
+}
+
+int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs, const wchar_t* requestPath) {
     HWND window = nullptr;
     for (int tries = 0; !window && tries < 300; ++tries) {
         window = FindWindowW(className, nullptr);
@@ -501,10 +524,6 @@ int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs)
     std::string hostTitle;
     std::vector<HWND> boxes;
     double nextSample = NowMs();
-    // The GDI table is read from the program's memory once a minute only, enough for a count that
-    // must stay flat: with a read every 10 s, one long run froze at a sample (the host, this watch
-    // and the program all stopped answering at once).
-    int samples = 0;
     // Every 20 ms: a caption that stands for a single tick (100 ms) is still seen.
     while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT) {
         // The host's title first: a caption that follows it is then never seen before it.
@@ -521,8 +540,12 @@ int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs)
         ReportNewBoxes(boxes, stamp());
         if (NowMs() >= nextSample) {
             nextSample += sampleMs;
-            PrintLine(std::string("{") + stamp() +
-                      ", \"sample\": " + ProcessCounters(process, pid, samples++ % 6 == 0) + "}");
+            PrintLine(std::string("{") + stamp() + ", \"sample\": " + ProcessCounters(process, pid, false) +
+                      "}");
+        }
+        if (const std::string label = TakeRequest(requestPath); !label.empty()) {
+            PrintLine(std::string("{") + stamp() + ", \"quiet\": " + JsonText(label) +
+                      ", \"sample\": " + ProcessCounters(process, pid, true) + "}");
         }
     }
     DWORD exitCode = 0;
@@ -542,14 +565,14 @@ int wmain(int argc, wchar_t** argv) {
             return CountEvents(args[1].c_str(), static_cast<DWORD>(number(2)));
         if (args.size() == 2 && args[0] == L"zorder") return MoveExtraWindows(args[1] == L"top");
         if (args.size() == 2 && args[0] == L"list") return TimeList(static_cast<DWORD>(number(1)));
-        if (args.size() == 4 && args[0] == L"day")
-            return WatchDay(args[1].c_str(), args[2].c_str(), static_cast<DWORD>(number(3)));
+        if (args.size() == 5 && args[0] == L"day")
+            return WatchDay(args[1].c_str(), args[2].c_str(), static_cast<DWORD>(number(3)), args[4].c_str());
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
     std::fputs(
         "usage: bench_helper windows <n> | gui <class> | events <class> <ms> | zorder <top|bottom> | list "
-        "<timeout-ms> | day <class> <host-class> <sample-ms>\n",
+        "<timeout-ms> | day <class> <host-class> <sample-ms> <request-file>\n",
         stderr);
     return 1;
 }

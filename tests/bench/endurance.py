@@ -64,6 +64,11 @@ REFUSAL_MS = 600  # after the release; the program tries a refused call again fo
 # call waits up to 1 s for the host).
 CAPTION_LAG_MS = 2000.0
 WATCH_SLACK_MS = 50.0
+# The still moment that ends every round: host idle and in front on one title, nothing open, the
+# pointer parked. Memory is compared at this moment only; anywhere else a sample lands on a thread
+# pool's worker stacks, a list or a box that come and go, and the figures swing by whole MiB.
+# Wine's thread pool lets an idle worker go after 5 s.
+QUIET_SECONDS = 6.0
 SECTION_BEGIN, SECTION_END = bench.ENDURANCE_BEGIN, bench.ENDURANCE_END
 
 # (what, key, busy, refused ms, the key the host should receive)
@@ -75,6 +80,13 @@ TAPS = (("Shift, host busy", "shift", True, 0, VK_F8),
         ("Ctrl, host busy and refusing", "ctrl", True, REFUSAL_MS, VK_F9))
 # (how the list is left, what the host should activate)
 LIST_WAYS = (("Enter", ["b"]), ("Down and Enter", ["c"]), ("Escape", []), ("a click on the host", []))
+
+
+def now() -> float:
+    """Seconds on the clock Wine's QueryPerformanceCounter reads (CLOCK_MONOTONIC_RAW), so that the
+    watch's times and the run's agree over a long run: CLOCK_MONOTONIC is slewed by NTP, by up to
+    0.5 ms a second."""
+    return time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
 
 
 def host_title(index: int) -> str:
@@ -147,11 +159,14 @@ class Sampler(threading.Thread):
         self.samples: list[dict] = []
         self.stop_event = threading.Event()
 
-    def take(self) -> None:
-        row = {"t": (time.monotonic() - self.clock)}
+    def read(self) -> dict:
+        row = {"t": (now() - self.clock)}
         for name, pid in self.pids.items():
             row.update({f"{name}_{k}": v for k, v in rollup_kib(pid).items()})
-        self.samples.append(row)
+        return row
+
+    def take(self) -> None:
+        self.samples.append(self.read())
 
     def run(self) -> None:
         while True:
@@ -194,11 +209,15 @@ class Day:
         self.expected_keys = {VK_F8: 0, VK_F9: 0}
         self.expected_activations: list[str] = []
         self.registers = 0
-        self.version_events: list[tuple[float, str]] = []  # (monotonic ms, version box text)
+        # (ms when its probe started, ms when it returned, version box text): the box changed in between.
+        self.version_events: list[tuple[float, float, str]] = []
         self.lamp_checks = {"checked": 0, "skipped (a window over the lamp)": 0}
         self.watch_out: Path | None = None
         self.watch: harness.Program | None = None
         self.retitler: Retitler | None = None
+        self.sampler: Sampler | None = None
+        self.quiet: list[dict] = []  # one a round: /proc and the watch's counters at the still moment
+        self.request_file: Path | None = None
         self.clock_offset_ms = 0.0  # monotonic ms minus the watch's clock
         self.started = 0.0
         self.events: list[tuple[float, str]] = []  # (monotonic ms, what began)
@@ -207,7 +226,7 @@ class Day:
         self.totals[what] = self.totals.get(what, 0) + 1
 
     def note(self, what: str) -> None:
-        self.events.append((time.monotonic() * 1000, what))
+        self.events.append((now() * 1000, what))
 
     # -- the desktop ------------------------------------------------------------------------
 
@@ -368,9 +387,10 @@ class Day:
         self.count("Register")
 
     def set_version(self, text: str) -> None:
-        # The moment the probe starts: the box changes while it runs, up to a probe's run after.
-        self.version_events.append((time.monotonic() * 1000, text))
+        # The box changes somewhere within the probe's run, which takes a few hundred ms.
+        started = now() * 1000
         self.s.probe("settext", APP_CLASS, f"id={EDIT2_ID}", text)
+        self.version_events.append((started, now() * 1000, text))
 
     def version_change(self) -> None:
         what = f"version box change {self.totals.get('version box changed and back', 0) + 1}"
@@ -398,25 +418,53 @@ class Day:
         self.check_lamp(LAMP_GREEN, f"{what}: back")
         self.count("host window closed and opened again")
 
+    def quiet_moment(self) -> None:
+        label = str(len(self.quiet) + 1)
+        self.note(f"quiet moment {label}")
+        self.retitler.held.set()
+        try:
+            self.set_busy(False)
+            self.host.send("title", "main", STEADY_TITLE)
+            self.host_in_front()
+            self.park_pointer()
+            time.sleep(QUIET_SECONDS)
+            # Whole or absent for the watch, which looks for it every 20 ms.
+            part = self.request_file.with_suffix(".part")
+            part.write_text(label)
+            part.rename(self.request_file)
+            linux = self.sampler.read()
+
+            def answered():
+                return next((r for r in self.watch_records() if r.get("quiet") == label), None)
+            record = poll(f"the watch's quiet sample {label}", answered, 30, 0.02)
+            t = (record["t"] + self.clock_offset_ms) / 1000 - self.started
+            self.quiet.append(dict(record["sample"], **{k: v for k, v in linux.items() if k != "t"}, t=t))
+        finally:
+            self.retitler.held.clear()
+
     def cycle(self) -> None:
-        """One round of the day's events, in an order that changes from round to round."""
+        """One round of the day's events, in an order that changes from round to round, and the
+        still moment at its end."""
         steps = [lambda t=t: self.tap(*t) for t in TAPS]
         steps += [lambda w=w: self.list_run(*w) for w in LIST_WAYS]
         steps += [self.register, self.version_change, self.host_goes_and_comes]
         self.rng.shuffle(steps)
         for step in steps:
-            if time.monotonic() >= self.deadline:
+            if now() >= self.deadline:
                 return
             step()
             self.note("pause")
             time.sleep(self.rng.uniform(0.2, 0.8))
+        self.quiet_moment()
 
     # -- the run ------------------------------------------------------------------------------
 
     def start_watch(self) -> None:
         folder = self.s.new_folder("watch")
-        proc = self.s.start_program("day", Path(self.o.helper), ["day", APP_CLASS, HOST_CLASS,
-                                                                  str(int(self.o.sample_seconds * 1000))], folder)
+        self.request_file = folder / "quiet.request"
+        proc = self.s.start_program("day", Path(self.o.helper),
+                                    ["day", APP_CLASS, HOST_CLASS, str(int(self.o.sample_seconds * 1000)),
+                                     harness.windows_path(self.request_file)], folder)
         self.watch = harness.Program("bench_helper day", proc, folder)
         self.s.programs.append(self.watch)
         self.watch_out = folder / "day.out"
@@ -429,7 +477,7 @@ class Day:
                 raise Fatal(f"bench_helper day ended: {self.watch_out.read_text(errors='replace')}")
             return None
         record = poll("bench_helper day to be ready", ready, 60, 0.005)
-        self.clock_offset_ms = time.monotonic() * 1000 - record["t"]
+        self.clock_offset_ms = now() * 1000 - record["t"]
 
     def watch_records(self) -> list[dict]:
         text = self.watch_out.read_text(encoding="utf-8", errors="replace") if self.watch_out.exists() else ""
@@ -451,18 +499,18 @@ class Day:
         self.park_pointer()
         server_pid = bench.wineserver_pid(Path(s.args.prefix))
         self.start_watch()
-        self.started = time.monotonic()
+        self.started = now()
         self.deadline = self.started + self.o.minutes * 60
-        sampler = Sampler(self.app.proc.pid, server_pid, self.o.sample_seconds, self.started)
+        sampler = self.sampler = Sampler(self.app.proc.pid, server_pid, self.o.sample_seconds, self.started)
         retitler = self.retitler = Retitler(self.host, 16)
         sampler.start()
         retitler.start()
         cycles = 0
         try:
-            while time.monotonic() < self.deadline:
+            while now() < self.deadline:
                 self.cycle()
                 cycles += 1
-                left = self.deadline - time.monotonic()
+                left = self.deadline - now()
                 say(f"endurance: round {cycles} done, {self.s.checks} checks, {len(self.s.failures)} failed, "
                     f"{max(0.0, left) / 60:.1f} min left")
         finally:
@@ -485,18 +533,18 @@ class Day:
         s.probe("close", APP_CLASS)
         s.check_equal(self.app.wait_exit(15), 0, "the program's exit code at close")
         self.watch.wait_exit(15)
-        elapsed = time.monotonic() - self.started
+        elapsed = now() - self.started
         self.check_settings()
         records = self.watch_records()
         self.check_boxes(records)
         self.check_keys()
         follow = self.check_captions(records)
-        return {"elapsed": elapsed, "cycles": cycles, "linux": sampler.samples,
+        return {"elapsed": elapsed, "cycles": cycles, "linux": sampler.samples, "quiet": self.quiet,
                 "windows": [dict(r["sample"], t=(r["t"] + self.clock_offset_ms) / 1000 - self.started)
                             for r in records if "sample" in r],
                 "follow": follow, "totals": dict(sorted(self.totals.items())), "lamp": self.lamp_checks,
                 "silent_probes": self.silent_probes,
-                "events": [(round((t - self.clock_offset_ms) / 1000 - self.started, 3), what) for t, what in self.events]}
+                "events": [(round(t / 1000 - self.started, 3), what) for t, what in self.events]}
 
     # -- exactness at the end -----------------------------------------------------------------
 
@@ -526,45 +574,61 @@ class Day:
     def check_captions(self, records: list[dict]) -> dict:
         """Each caption the program showed was one the host's title asked for at most
         CAPTION_LAG_MS before, and no title that stood longer than that went unshown."""
-        changes: list[tuple[float, str | None, str | None]] = []  # (t, host title or None, version or None)
-        for r in records:
-            if "host" in r:
-                changes.append((r["t"], r["host"], None))
-        for t, version in self.version_events:
-            changes.append((t - self.clock_offset_ms, None, version))
-        changes.sort(key=lambda c: c[0])
-        # The expected caption from each moment on.
+        titles = [(r["t"], r["host"]) for r in records if "host" in r]
+        if not titles:
+            self.s.check(False, "the watch saw the host's title")
+            return {"captions": 0, "host_changes": 0, "followed": 0, "delays_ms": [], "late": [], "wrong": 0,
+                    "stale": 0}
+        title_times = [t for t, _ in titles]
+        # The version box changed somewhere within its probe's run: from the probe's start the new
+        # text may be in force, until the probe's end (and a reading of the watch) the old one may.
+        events = sorted((a - self.clock_offset_ms, b - self.clock_offset_ms + WATCH_SLACK_MS, v)
+                        for a, b, v in self.version_events)
+        stretches = []  # (from, until, version): when each version may have been in force
+        since, version = float("-inf"), "2020"
+        for a, b, v in events:
+            stretches.append((since, b, version))
+            since, version = a, v
+        stretches.append((since, float("inf"), version))
+
+        def titles_within(lo: float, hi: float) -> list[str | None]:
+            first = max(bisect_right(title_times, lo) - 1, 0)
+            return [title for t, title in titles[first:bisect_right(title_times, hi)]]
+
+        def allowed_at(t: float) -> set[str]:
+            # The watch reads the host's title and then the caption every 20 ms: a caption can be
+            # seen a reading before the title it follows.
+            lo, hi = t - CAPTION_LAG_MS, t + WATCH_SLACK_MS
+            versions = {v for a, b, v in stretches if a <= hi and b > lo}
+            return {expected_caption(title, v) for title in titles_within(lo, hi) for v in versions}
+
+        # What the caption must come to show, and from when at the latest: a version change counts
+        # from its probe's end.
+        changes = sorted([(t, title, None) for t, title in titles] + [(b, None, v) for _, b, v in events],
+                         key=lambda c: c[0])
         times, values = [], []
-        host, version, seen_host = None, "2020", False
-        for t, title, ver in changes:
-            if ver is not None:
-                version = ver
+        title, version = None, "2020"
+        for t, new_title, new_version in changes:
+            if new_version is not None:
+                version = new_version
             else:
-                host, seen_host = title, True
-            if seen_host:
-                value = expected_caption(host, version)
-                if values and values[-1] == value:
-                    continue
+                title = new_title
+            value = expected_caption(title, version)
+            if t >= titles[0][0] and not (values and values[-1] == value):
                 times.append(t)
                 values.append(value)
         captions = [(r["t"], r["caption"]) for r in records if "caption" in r and r["caption"] is not None]
-        first = times[0] if times else 0
         wrong, stale, delays, late = [], [], [], []
 
-        def expected_at(t: float) -> str | None:
-            i = bisect_right(times, t) - 1
-            return values[i] if i >= 0 else None
+        def seconds(t: float) -> float:
+            return round((t + self.clock_offset_ms) / 1000 - self.started, 3)
 
         for t, caption in captions:
-            if t < first + CAPTION_LAG_MS:
+            if t < titles[0][0] + CAPTION_LAG_MS:
                 continue
-            # The watch reads the host's title and then the caption every 20 ms: a caption can be
-            # seen a reading before the title it follows.
-            lo, hi = bisect_right(times, t - CAPTION_LAG_MS) - 1, bisect_right(times, t + WATCH_SLACK_MS)
-            allowed = set(values[max(lo, 0):hi])
+            allowed = allowed_at(t)
             if caption not in allowed:
-                wrong.append({"s": round((t + self.clock_offset_ms) / 1000 - self.started, 1), "caption": caption,
-                              "allowed": sorted(allowed)})
+                wrong.append({"s": seconds(t), "caption": caption, "allowed": sorted(allowed)})
         caption_times = [t for t, _ in captions]
 
         def caption_at(t: float) -> str | None:
@@ -576,7 +640,7 @@ class Day:
             until = times[i + 1] if i + 1 < len(times) else end
             # When the caption first showed the value after the host asked for it.
             j = bisect_right(caption_times, t)
-            shown = caption_at(t) == value and t or None
+            shown = t if caption_at(t) == value else None
             while shown is None and j < len(captions) and captions[j][0] < until:
                 if captions[j][1] == value:
                     shown = captions[j][0]
@@ -584,17 +648,16 @@ class Day:
             if shown is not None:
                 delays.append(shown - t)
                 if shown - t > 250:
-                    late.append({"t": round((t + self.clock_offset_ms) / 1000 - self.started, 3),
-                                 "ms": round(shown - t)})
+                    late.append({"t": seconds(t), "ms": round(shown - t)})
             elif until - t > CAPTION_LAG_MS:
-                stale.append({"s": round((t + self.clock_offset_ms) / 1000 - self.started, 1), "expected": value,
-                              "stood_ms": round(until - t)})
+                stale.append({"s": seconds(t), "expected": value, "stood_ms": round(until - t)})
         self.s.check(not wrong, f"the caption never showed what the host's title did not ask for within "
                                 f"{CAPTION_LAG_MS / 1000:g} s ({len(captions)} captions)", f"{len(wrong)}: {wrong[:3]}")
         self.s.check(not stale, f"every host title that stood over {CAPTION_LAG_MS / 1000:g} s reached the caption",
                      f"{len(stale)}: {stale[:3]}")
         return {"captions": len(captions), "host_changes": len(times), "followed": len(delays),
-                "delays_ms": sorted(delays), "late": late, "wrong": len(wrong), "stale": len(stale)}
+                "delays_ms": sorted(delays), "late": late, "wrong": len(wrong), "stale": len(stale),
+                "wrong_seen": wrong[:20]}
 
 
 # ---------------------------------------------------------------------------------------------
@@ -657,20 +720,27 @@ def figures(result: dict, warm_up: float) -> list[dict]:
             continue
         slope = slope_per_hour(after)
         floor = slope_per_hour(floor_points(after, FLOOR_WINDOWS))
+        still = [(r["t"], r[key]) for r in result.get("quiet", [])
+                 if r["t"] >= warm_up and r.get(key) is not None and r[key] >= 0]
         values = [v for _, v in after] or [v for _, v in samples]
         row = {"key": key, "label": label, "unit": unit, "first": samples[0][1], "at_warm_up": after[0][1] if after else None,
                "last": samples[-1][1], "min": min(values), "max": max(values), "slope": slope, "limit": limit,
-               "samples": len(samples), "zero": all(v == 0 for _, v in samples), "floor_slope": floor}
+               "samples": len(samples), "zero": all(v == 0 for _, v in samples), "floor_slope": floor,
+               "still_slope": slope_per_hour(still), "still_samples": len(still),
+               "still_first": still[0][1] if still else None, "still_last": still[-1][1] if still else None}
+        judged = row["still_slope"] if row["still_slope"] is not None else floor
         if limit is None or row["zero"] or slope is None:
             row["verdict"] = "-" if not row["zero"] else "Wine answers 0"
         elif limit == 0:
             # Objects that live for a moment (a message box, the list's rows) sit on top of a floor;
             # a leak raises the floor. The lowest count of the last third after the warm-up must
-            # not lie above the lowest of the first third.
-            third = max(1, len(values) // 3)
-            row["verdict"] = "flat" if min(values[-third:]) <= min(values[:third]) else "grows"
+            # not lie above the lowest of the first third: of the still moments where there are any.
+            counts = [v for _, v in still] or values
+            third = max(1, len(counts) // 3)
+            row["verdict"] = "flat" if min(counts[-third:]) <= min(counts[:third]) else "grows"
         else:
-            row["verdict"] = "met" if floor is not None and floor <= limit else "missed"
+            row["verdict"] = "met" if judged is not None and judged <= limit else "missed"
+        row["judged_slope"] = judged if limit else slope
         rows.append(row)
     # Ticks: the captions the program wrote, each by a tick that saw a new title.
     return rows
@@ -683,16 +753,23 @@ def value_text(value: float | None, unit: str) -> str:
 
 
 def table(rows: list[dict], result: dict, warm_up: float) -> list[str]:
+    still_count = max((r["still_samples"] for r in rows), default=0)
     out = [f"| figure | at start | after warm-up ({warm_up / 60:.1f} min) | at end | min / max after warm-up "
            f"| slope per hour after warm-up, all samples | slope per hour of the floor ({FLOOR_WINDOWS} stretches) "
-           "| limit | verdict |", "|---|---|---|---|---|---|---|---|---|"]
+           f"| still moments after warm-up ({still_count}): first, last | slope per hour of the still moments "
+           "| limit | verdict |", "|---|---|---|---|---|---|---|---|---|---|---|"]
+
+    def signed(value: float | None, unit: str) -> str:
+        return "-" if value is None else f"{value:+,.1f} {unit}".strip()
     for r in rows:
-        slope = "-" if r["slope"] is None else f"{r['slope']:+,.1f} {r['unit']}".strip()
-        floor = "-" if r["floor_slope"] is None else f"{r['floor_slope']:+,.1f} {r['unit']}".strip()
         limit = "-" if r["limit"] is None else (f"<= +{r['limit']} {r['unit']}/h".strip() if r["limit"] else "no growth")
+        still = "-" if r["still_first"] is None else \
+            f"{value_text(r['still_first'], r['unit'])}, {value_text(r['still_last'], r['unit'])}"
         out.append(f"| {r['label']} | {value_text(r['first'], r['unit'])} | {value_text(r['at_warm_up'], r['unit'])} | "
                    f"{value_text(r['last'], r['unit'])} | {value_text(r['min'], r['unit'])} / "
-                   f"{value_text(r['max'], r['unit'])} | {slope} | {floor} | {limit} | {r['verdict']} |")
+                   f"{value_text(r['max'], r['unit'])} | {signed(r['slope'], r['unit'])} | "
+                   f"{signed(r['floor_slope'], r['unit'])} | {still} | {signed(r['still_slope'], r['unit'])} | "
+                   f"{limit} | {r['verdict']} |")
     follow = result["follow"]
     hours = result["elapsed"] / 3600
     delays = follow["delays_ms"]
@@ -818,6 +895,9 @@ def plot(result: dict, warm_up: float, path: Path) -> None:
     mem = [("PRIVATE WRITTEN", (200, 40, 40), [(r["t"], r["app_dirty"] / 1024) for r in result["linux"]]),
            ("RSS", (40, 90, 200), [(r["t"], r["app_rss"] / 1024) for r in result["linux"]]),
            ("WINESERVER RSS", (40, 150, 60), [(r["t"], r["server_rss"] / 1024) for r in result["linux"]])]
+    still = [(r["t"], r["app_dirty"] / 1024) for r in result.get("quiet", []) if "app_dirty" in r]
+    if still:
+        mem.insert(1, ("STILL", (90, 0, 0), still))
     panel(c, 10, 230, mem, minutes, warm_up / 60, "MIB")
     counts = []
     for key, name, colour in (("handles", "HANDLES", (120, 60, 160)), ("handles_listed", "HANDLES", (120, 60, 160)),
@@ -858,27 +938,34 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
              "`bench_helper.exe day` watches from another Windows process every 20 ms: the main window's caption, "
              "the host window's title and every message box; every "
              f"{result.get('sample_seconds', 10):g} s it reads the program's counters (GetProcessMemoryInfo, "
-             "GetProcessHandleCount, GetGuiResources). The run reads `/proc` for the program's Linux process and "
-             "the Wine server at the same rate. Slopes are least-squares fits over the samples after the warm-up.", "",
+             "GetProcessHandleCount, GetGuiResources, the handles in the system's list). The run reads `/proc` for "
+             "the program's Linux process and the Wine server at the same rate. Slopes are least-squares fits over "
+             "the samples after the warm-up.", "",
              f"Result: **{'passed' if passed else 'FAILED'}**, {checks:,} checks"
              + ("" if passed else f"; failed: {'; '.join(failures[:5])}") + ".", "",
              f"![Memory and handles over the run]({plot_name})", "",
-             "Top: the program's private memory written (red) and resident size (blue) and the Wine server's "
+             "Top: the program's private memory written (red; dark red: at the still moments) and resident size "
+             "(blue) and the Wine server's "
              "resident size (green), MiB; bottom: the program's handles (violet), GDI objects (orange) and windows "
              "(teal), each as the first source in the table below that answers. The dotted line marks the end of "
              "the warm-up.", ""]
     lines += table(rows, result, warm_up) + [""]
-    lines += [f"The floor slope fits the lowest sample of each of {FLOOR_WINDOWS} equal stretches after the warm-up: "
-              "memory that lives for a moment (a message box, a worker thread's stack, heap blocks Wine gives back "
-              "later) moves the samples by whole MiB up and down, while a leak raises the floor. Memory limits are "
-              "judged on the floor; a count passes when the lowest count of the last third after the warm-up is "
-              "not above the lowest of the first third.", ""]
-    types = [r.get("handle_types") for r in result["windows"] if r.get("handle_types")]
-    after = [r.get("handle_types") for r in result["windows"] if r.get("handle_types") and r["t"] >= warm_up]
+    lines += ["Memory that lives for a moment (a message box, the list, a thread pool worker's stack, heap blocks "
+              "Wine gives back later) moves the samples taken every few seconds by whole MiB up and down. So every "
+              f"round ends in a still moment: the host idle and in front on one title, nothing open, the pointer "
+              f"parked, {QUIET_SECONDS:g} s of waiting (Wine lets an idle thread pool worker go after 5 s), and then "
+              "one sample from `/proc` and one from the watch, which at that moment also lists the handles by type "
+              "and reads the GDI table. Limits are judged on the least-squares slope of the still moments after the "
+              f"warm-up. The floor slope (the lowest sample of each of {FLOOR_WINDOWS} equal stretches) is shown for "
+              "comparison. A count passes when the lowest count of the last third of the still moments after the "
+              "warm-up is not above the lowest of the first third.", ""]
+    types = [r.get("handle_types") for r in result.get("quiet", []) if r.get("handle_types")]
+    after = [r.get("handle_types") for r in result.get("quiet", []) if r.get("handle_types") and r["t"] >= warm_up]
     if types and after:
         names = sorted(set(types[0]) | set(after[0]) | set(after[-1]))
-        lines += ["Handles by type (the system's handle list; after the warm-up: the lowest and the highest count "
-                  "seen, and the last):", "", "| type | at start | after warm-up, lowest | highest | at end |",
+        lines += ["Handles by type at the still moments (the system's handle list; after the warm-up: the lowest and "
+                  "the highest count seen, and the last):", "",
+                  "| type | first still moment | after warm-up, lowest | highest | at end |",
                   "|---|---|---|---|---|"]
         for name in names:
             seen = [a.get(name, 0) for a in after]
@@ -926,11 +1013,11 @@ def closing_line(passed: bool, rows: list[dict], result: dict) -> str:
                  "handles": "handles", "handles_listed": "handles listed", "gdi": "GDI", "gdi_table": "GDI table",
                  "user": "USER", "windows": "windows", "server_dirty": "wineserver written",
                  "server_rss": "wineserver RSS"}[r["key"]]
-        value = r["floor_slope"] if r["limit"] is not None and r["limit"] > 0 and r["floor_slope"] is not None else r["slope"]
+        value = r["judged_slope"] if r["judged_slope"] is not None else r["slope"]
         parts.append(f"{short} {value:+.1f}{' KiB' if r['unit'] else ''}")
     ticks = result["follow"]["captions"] / (result["elapsed"] / 3600)
     return (f"endurance: {'PASSED' if passed else 'FAILED'} after {result['elapsed'] / 60:.1f} min; per hour after "
-            f"warm-up (memory with a limit: its floor): {', '.join(parts)}, ticks (captions) {ticks:+.0f}")
+            f"warm-up (memory with a limit: at the still moments): {', '.join(parts)}, ticks (captions) {ticks:+.0f}")
 
 
 def parse_args(argv: list[str]) -> argparse.Namespace:
@@ -990,7 +1077,7 @@ def main() -> int:
     rows = figures(result, warm_up)
     for r in rows:
         if r["verdict"] in ("missed", "grows"):
-            s.failures.append(f"{r['label']}: {r['verdict']} ({r['slope']:+.1f} per hour)")
+            s.failures.append(f"{r['label']}: {r['verdict']} ({r['judged_slope']:+.1f} per hour)")
     passed = not s.failures
     command = options.command or " ".join(shlex.quote(a) for a in sys.argv)
     plot_path = Path(options.plot)
