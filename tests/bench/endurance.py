@@ -41,8 +41,9 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import bench  # noqa: E402
 import harness  # noqa: E402
-from commands_support import (BUTTON4_ID, LIST_CLASS, MENU_REGISTER_ID, VK_DOWN, VK_ESCAPE, VK_F8, VK_F9,  # noqa: E402
-                              VK_RETURN, LogMark, foreground_hwnd, list_rows, message_box, press, xdotool)
+from commands_support import (BUTTON4_ID, LIST_CLASS, VK_DOWN, VK_ESCAPE, VK_F8, VK_F9,  # noqa: E402
+                              VK_RETURN, LogMark, foreground_hwnd, host_refs, list_rows, message_box, press,
+                              xdotool)
 from harness import APP_CLASS, CAPTION_PREFIX, HOST_CLASS, LAMP_GREEN, LAMP_GREY, Fatal, poll, say  # noqa: E402
 from settings_support import KEYS, section  # noqa: E402
 
@@ -54,6 +55,10 @@ DAY_SETTINGS = f"[KORVA]\nLeft={APP_LEFT}\nTop={APP_TOP}\nVersion=2020\nShift=1\
 FULL_NAME = r"C:\Program Files\KORVA\korva.exe"
 REGISTERED_TEXT = FULL_NAME + "\nを登録しました．"
 STEADY_TITLE = "KORVA 2020 (x64) - [Drawing1.drw]"
+MENU_CLASS = "#32768"
+# A point of the main window's client area that no control covers (between LIST and the version
+# box): a right-click there opens the popup menu.
+MENU_POINT = (115, 12)
 DOCS = ("docs", "0", "b", "A", "c")  # rows A, b, c; b is active
 # A tap held for five of the program's 100 ms samples. On a loaded machine a tick can come 300 ms
 # late (caption follow delays up to 344 ms were seen with both cores busy), and a tap shorter than
@@ -120,12 +125,13 @@ class Retitler(threading.Thread):
         self.stop_event = threading.Event()
         self.held = threading.Event()
         self.count = 0
+        self.enabled = True
 
     def run(self) -> None:
         fd = os.open(self.host.commands, os.O_WRONLY | os.O_APPEND)
         try:
             while not self.stop_event.wait(self.rng.uniform(0.2, 0.4)):
-                if self.held.is_set():
+                if self.held.is_set() or not self.enabled:
                     continue
                 # One write of one line on an append-only descriptor: never mixed with the
                 # commands the activities write meanwhile.
@@ -374,7 +380,17 @@ class Day:
         self.host_in_front()
         what = f"register {self.registers + 1}"
         self.note(what)
-        self.s.probe("command", APP_CLASS, str(MENU_REGISTER_ID))
+        # As a user does: a right-click opens the popup menu, its first item registers.
+        app = self.s.probe("find", APP_CLASS)
+        xdotool(self.s, "mousemove", str(app["client_origin"][0] + MENU_POINT[0]),
+                str(app["client_origin"][1] + MENU_POINT[1]))
+        xdotool(self.s, "click", "3")
+        menu = harness.wait_for_value(lambda: bool((self.s.probe("find", MENU_CLASS) or {}).get("visible")), True, 5.0)
+        self.park_pointer()
+        if not self.s.check(menu, f"{what}: the popup menu opens"):
+            press(self.s, VK_ESCAPE)
+            return
+        press(self.s, VK_DOWN, VK_RETURN)
         box = harness.wait_for_value(lambda: message_box(self.s) is not None, True, 8.0)
         if not self.s.check(box, f"{what}: the information box shows"):
             return
@@ -431,23 +447,34 @@ class Day:
             # Whole or absent for the watch, which looks for it every 20 ms.
             part = self.request_file.with_suffix(".part")
             part.write_text(label)
+            asked = now() * 1000
             part.rename(self.request_file)
             linux = self.sampler.read()
 
             def answered():
                 return next((r for r in self.watch_records() if r.get("quiet") == label), None)
             record = poll(f"the watch's quiet sample {label}", answered, 30, 0.02)
+            # Between commands the program holds none of the host's references.
+            refs = harness.wait_for_value(lambda: host_refs(self.host), 0, 3.0)
+            self.s.check_equal(refs, 0, f"still moment {label}: the host's references the program holds")
             t = (record["t"] + self.clock_offset_ms) / 1000 - self.started
-            self.quiet.append(dict(record["sample"], **{k: v for k, v in linux.items() if k != "t"}, t=t))
+            # The request went out before the watch answered: asked minus answered bounds the offset
+            # between the two clocks from below, as the ready record bounds it from above.
+            self.quiet.append(dict(record["sample"], **{k: v for k, v in linux.items() if k != "t"}, t=t,
+                                   clock_bound_ms=round(asked - record["t"], 1)))
         finally:
             self.retitler.held.clear()
 
     def cycle(self) -> None:
         """One round of the day's events, in an order that changes from round to round, and the
         still moment at its end."""
-        steps = [lambda t=t: self.tap(*t) for t in TAPS]
-        steps += [lambda w=w: self.list_run(*w) for w in LIST_WAYS]
-        steps += [self.register, self.version_change, self.host_goes_and_comes]
+        kinds = {"taps": [lambda t=t: self.tap(*t) for t in TAPS],
+                 "list": [lambda w=w: self.list_run(*w) for w in LIST_WAYS],
+                 "register": [self.register], "version": [self.version_change], "window": [self.host_goes_and_comes]}
+        steps = [step for kind in self.o.only for step in kinds[kind]]
+        if not steps:
+            # Only the retitling (or, with --no-retitles, nothing): a round is as long as an average one.
+            steps = [lambda: time.sleep(2.5)] * 13
         self.rng.shuffle(steps)
         for step in steps:
             if now() >= self.deadline:
@@ -503,6 +530,7 @@ class Day:
         self.deadline = self.started + self.o.minutes * 60
         sampler = self.sampler = Sampler(self.app.proc.pid, server_pid, self.o.sample_seconds, self.started)
         retitler = self.retitler = Retitler(self.host, 16)
+        retitler.enabled = not self.o.no_retitles
         sampler.start()
         retitler.start()
         cycles = 0
@@ -540,6 +568,7 @@ class Day:
         self.check_keys()
         follow = self.check_captions(records)
         return {"elapsed": elapsed, "cycles": cycles, "linux": sampler.samples, "quiet": self.quiet,
+                "clock_offset_ms": self.clock_offset_ms,
                 "windows": [dict(r["sample"], t=(r["t"] + self.clock_offset_ms) / 1000 - self.started)
                             for r in records if "sample" in r],
                 "follow": follow, "totals": dict(sorted(self.totals.items())), "lamp": self.lamp_checks,
@@ -1028,11 +1057,29 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
     parser.add_argument("--sample-seconds", type=float, default=10.0)
     parser.add_argument("--warm-up", type=float, help="seconds left out of the slopes (default: a tenth of the "
                                                       "run, at least 60 s)")
-    parser.add_argument("--output", default=str(ROOT / "docs" / "performance.md"))
-    parser.add_argument("--plot", default=str(ROOT / "docs" / "endurance.png"))
+    parser.add_argument("--output", help="the page whose section the run writes (default docs/performance.md)")
+    parser.add_argument("--plot", help="the plot (default docs/endurance.png)")
     parser.add_argument("--command", default="", help="the command line to record in the report")
     parser.add_argument("--from-results", help="report an earlier run's endurance-results.json again, without a run")
-    return parser.parse_args(argv)
+    # To find what a growth comes from: one kind of event alone, against the retitling alone.
+    kinds = ("taps", "list", "register", "version", "window")
+    parser.add_argument("--only", type=lambda text: [k for k in text.split(",") if k],
+                        default=list(kinds), help=f"the kinds of event to play, from {','.join(kinds)} "
+                        "(default all; 'none' plays only the retitling); the report and the plot then go to the "
+                        "run's folder, unless --output and --plot say otherwise")
+    parser.add_argument("--no-retitles", action="store_true", help="the host's title stays as it is")
+    options = parser.parse_args(argv)
+    unknown = [k for k in options.only if k not in kinds + ("none",)]
+    if unknown:
+        parser.error(f"--only: unknown kinds {unknown}")
+    options.only = [k for k in options.only if k != "none"]
+    # A partial day is an experiment: it leaves the published page alone.
+    partial = options.only != list(kinds) or options.no_retitles
+    options.output = options.output or str(Path(options.work) / "endurance.md" if partial
+                                           else ROOT / "docs" / "performance.md")
+    options.plot = options.plot or str(Path(options.work) / "endurance.png" if partial
+                                       else ROOT / "docs" / "endurance.png")
+    return options
 
 
 def main() -> int:
