@@ -100,6 +100,17 @@ def host_refs(host: harness.Host) -> int:
     return int(answers[-1][0])
 
 
+def host_holdings(host: harness.Host) -> tuple[int, int]:
+    """What the host counts as held by its clients: its objects alive for them, and the
+    connections to its application object."""
+    mark = LogMark(host)
+    host.send("refs")
+    answers = mark.events("refs")
+    if not answers or len(answers[-1]) < 3:
+        raise harness.Fatal("test_host.exe answered refs without its two counts")
+    return int(answers[-1][1]), int(answers[-1][2])
+
+
 def check_refs_return(s: harness.Session, host: harness.Host, what: str, baseline: int = 0) -> None:
     """The program releases its references by the end of the handler; allow one tick for it."""
     s.eventually(f"{what}: the host's reference count returns to {baseline}",
