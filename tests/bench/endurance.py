@@ -162,11 +162,39 @@ def mappings_kib(pid: int) -> dict[str, int]:
     for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
         fields = line.split()
         if fields and "-" in fields[0] and not fields[0].endswith(":"):
-            key = f"{fields[0]} {fields[5] if len(fields) > 5 else '(anonymous)'}"
+            # By its end and name: an area Wine fills from the top down keeps its end as it grows.
+            key = f"...-{fields[0].split('-')[1]} {fields[5] if len(fields) > 5 else '(anonymous)'}"
             out[key] = 0
         elif key and fields and fields[0] in ("Private_Dirty:", "Swap:"):
             out[key] += int(fields[1])
     return {k: v for k, v in out.items() if v}
+
+
+def holds_thread_blocks(pid: int, start: int, end: int) -> bool:
+    """Whether an anonymous mapping holds Wine's thread environment blocks: a block of 64 KiB whose
+    NT_TIB.Self (at 0x30) is its own address. Wine keeps a block for every thread that ever lived at
+    once and clears it when it gives it to the next thread."""
+    try:
+        with open(f"/proc/{pid}/mem", "rb") as mem:
+            for block in range((start + 0xFFFF) & ~0xFFFF, end, 0x10000):
+                mem.seek(block + 0x30)
+                if struct.unpack("<Q", mem.read(8))[0] == block:
+                    return True
+    except (OSError, struct.error):
+        return False
+    return False
+
+
+def label_thread_blocks(pid: int, mappings: dict[str, int]) -> dict[str, int]:
+    named = dict(mappings)
+    for line in Path(f"/proc/{pid}/maps").read_text().splitlines():
+        fields = line.split()
+        key = f"...-{fields[0].split('-')[1]} (anonymous)"
+        if len(fields) == 5 and key in named and fields[1].startswith("rw"):
+            start, end = (int(x, 16) for x in fields[0].split("-"))
+            if holds_thread_blocks(pid, start, end):
+                named[key.replace("(anonymous)", "(anonymous: Wine's thread blocks)")] = named.pop(key)
+    return named
 
 
 class Sampler(threading.Thread):
@@ -466,7 +494,8 @@ class Day:
             asked = now() * 1000
             part.rename(self.request_file)
             linux = self.sampler.read()
-            self.mappings.append((linux["t"], mappings_kib(self.app.proc.pid)))
+            pid = self.app.proc.pid
+            self.mappings.append((linux["t"], label_thread_blocks(pid, mappings_kib(pid))))
 
             def answered():
                 return next((r for r in self.watch_records() if r.get("quiet") == label), None)
@@ -609,7 +638,7 @@ class Day:
                     "change_kib": last.get(k, 0) - first.get(k, 0)} for k in sorted(set(first) | set(last))]
         changes = [c for c in changes if c["change_kib"]]
         changes.sort(key=lambda c: -abs(c["change_kib"]))
-        return [dict(c, from_s=round(t0 - self.started), to_s=round(t1 - self.started)) for c in changes[:12]]
+        return [dict(c, from_s=round(t0), to_s=round(t1)) for c in changes[:12]]
 
     # -- exactness at the end -----------------------------------------------------------------
 
@@ -1046,7 +1075,8 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
     if grown:
         lines += [f"Where the program's memory written changed between the second still moment ({grown[0]['from_s']} s) "
                   f"and the last ({grown[0]['to_s']} s), by mapping of its Linux process (`/proc/<pid>/smaps`; "
-                  "`[heap]` is the Unix side's malloc, Wine's heaps and thread stacks are anonymous):", "",
+                  "`[heap]` is the Unix side's malloc, Wine's heaps and thread stacks are anonymous; a mapping where "
+                  "Wine's thread environment blocks lie is named so):", "",
                   "| mapping | KiB then | KiB at the end | change |", "|---|---|---|---|"]
         lines += [f"| `{g['mapping']}` | {g['from_kib']:,} | {g['to_kib']:,} | {g['change_kib']:+,} |" for g in grown]
         lines.append("")
