@@ -154,47 +154,44 @@ def rollup_kib(pid: int) -> dict[str, int]:
             "dirty": fields.get("Private_Dirty", 0) + fields.get("Swap", 0)}
 
 
-def mappings_kib(pid: int) -> dict[str, int]:
-    """Private memory written (Private_Dirty + Swap) of each mapping of a process, keyed by its
-    address range and name: where a growth lies ([heap] is the Unix side's malloc; Wine's own
-    heaps and thread stacks are anonymous mappings)."""
-    out, key = {}, None
-    for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
-        fields = line.split()
-        if fields and "-" in fields[0] and not fields[0].endswith(":"):
-            # By its end and name: an area Wine fills from the top down keeps its end as it grows.
-            key = f"...-{fields[0].split('-')[1]} {fields[5] if len(fields) > 5 else '(anonymous)'}"
-            out[key] = 0
-        elif key and fields and fields[0] in ("Private_Dirty:", "Swap:"):
-            out[key] += int(fields[1])
-    return {k: v for k, v in out.items() if v}
-
-
-def holds_thread_blocks(pid: int, start: int, end: int) -> bool:
-    """Whether an anonymous mapping holds Wine's thread environment blocks: a block of 64 KiB whose
-    NT_TIB.Self (at 0x30) is its own address. Wine keeps a block for every thread that ever lived at
-    once and clears it when it gives it to the next thread."""
+def anonymous_kind(mem, start: int, end: int) -> str | None:
+    """What an anonymous mapping of a Wine process holds, where it can be told: a Windows heap (its
+    segment signature 0xffeeffee at 0x10), or Wine's thread environment blocks (a block of 64 KiB
+    whose NT_TIB.Self at 0x30 is its own address; Wine keeps a block for every thread that ever
+    lived at the same time as the others, and clears it when it gives it to the next thread)."""
     try:
-        with open(f"/proc/{pid}/mem", "rb") as mem:
-            for block in range((start + 0xFFFF) & ~0xFFFF, end, 0x10000):
-                mem.seek(block + 0x30)
-                if struct.unpack("<Q", mem.read(8))[0] == block:
-                    return True
+        mem.seek(start + 0x10)
+        if struct.unpack("<I", mem.read(4))[0] == 0xFFEEFFEE:
+            return f"a Windows heap at {start:#010x}"
+        for block in range((start + 0xFFFF) & ~0xFFFF, end, 0x10000):
+            mem.seek(block + 0x30)
+            if struct.unpack("<Q", mem.read(8))[0] == block:
+                return "Wine's thread environment blocks"
     except (OSError, struct.error):
-        return False
-    return False
+        return None
+    return None
 
 
-def label_thread_blocks(pid: int, mappings: dict[str, int]) -> dict[str, int]:
-    named = dict(mappings)
-    for line in Path(f"/proc/{pid}/maps").read_text().splitlines():
-        fields = line.split()
-        key = f"...-{fields[0].split('-')[1]} (anonymous)"
-        if len(fields) == 5 and key in named and fields[1].startswith("rw"):
-            start, end = (int(x, 16) for x in fields[0].split("-"))
-            if holds_thread_blocks(pid, start, end):
-                named[key.replace("(anonymous)", "(anonymous: Wine's thread blocks)")] = named.pop(key)
-    return named
+def memory_by_kind_kib(pid: int) -> dict[str, int]:
+    """The process's private memory written (Private_Dirty + Swap) by what holds it: each Windows
+    heap (by its first address, which stays as it grows), Wine's thread environment blocks, the
+    Unix side's malloc ([heap]), mapped files, and the other anonymous memory (thread stacks
+    first of all, which come and go with their threads)."""
+    out: dict[str, int] = {}
+    kind = None
+    with open(f"/proc/{pid}/mem", "rb") as mem:
+        for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
+            fields = line.split()
+            if fields and "-" in fields[0] and not fields[0].endswith(":"):
+                start, end = (int(x, 16) for x in fields[0].split("-"))
+                if len(fields) > 5:
+                    kind = fields[5] if fields[5].startswith("[") else "mapped files"
+                else:
+                    kind = (anonymous_kind(mem, start, end) if fields[1].startswith("rw") else None) or \
+                        "other anonymous memory (thread stacks and the rest)"
+            elif kind and fields and fields[0] in ("Private_Dirty:", "Swap:"):
+                out[kind] = out.get(kind, 0) + int(fields[1])
+    return out
 
 
 class Sampler(threading.Thread):
@@ -266,7 +263,7 @@ class Day:
         self.retitler: Retitler | None = None
         self.sampler: Sampler | None = None
         self.quiet: list[dict] = []  # one a round: /proc and the watch's counters at the still moment
-        self.mappings: list[tuple[float, dict[str, int]]] = []  # the program's mappings at each still moment
+        self.mappings: list[tuple[float, dict[str, int]]] = []  # the program's memory by kind, each still moment
         self.request_file: Path | None = None
         self.clock_offset_ms = 0.0  # monotonic ms minus the watch's clock
         self.started = 0.0
@@ -495,7 +492,7 @@ class Day:
             part.rename(self.request_file)
             linux = self.sampler.read()
             pid = self.app.proc.pid
-            self.mappings.append((linux["t"], label_thread_blocks(pid, mappings_kib(pid))))
+            self.mappings.append((linux["t"], memory_by_kind_kib(pid)))
 
             def answered():
                 return next((r for r in self.watch_records() if r.get("quiet") == label), None)
@@ -629,16 +626,16 @@ class Day:
                 "events": [(round(t / 1000 - self.started, 3), what) for t, what in self.events]}
 
     def mappings_growth(self) -> list[dict]:
-        """The program's mappings whose memory written changed from the second still moment (the
-        first is still warming up) to the last, largest change first."""
+        """How the program's memory written changed by what holds it, from the second still moment
+        (the first is still warming up) to the last, largest change first."""
         if len(self.mappings) < 3:
             return []
         (t0, first), (t1, last) = self.mappings[1], self.mappings[-1]
-        changes = [{"mapping": k, "from_kib": first.get(k, 0), "to_kib": last.get(k, 0),
-                    "change_kib": last.get(k, 0) - first.get(k, 0)} for k in sorted(set(first) | set(last))]
-        changes = [c for c in changes if c["change_kib"]]
-        changes.sort(key=lambda c: -abs(c["change_kib"]))
-        return [dict(c, from_s=round(t0), to_s=round(t1)) for c in changes[:12]]
+        changes = [{"kind": k, "from_kib": first.get(k, 0), "to_kib": last.get(k, 0),
+                    "change_kib": last.get(k, 0) - first.get(k, 0), "from_s": round(t0), "to_s": round(t1)}
+                   for k in set(first) | set(last) if first.get(k) or last.get(k)]
+        changes.sort(key=lambda c: (-abs(c["change_kib"]), c["kind"]))
+        return changes
 
     # -- exactness at the end -----------------------------------------------------------------
 
@@ -1073,12 +1070,11 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
                   "Task Manager's GDI objects and USER objects columns).", ""]
     grown = result.get("mappings", [])
     if grown:
-        lines += [f"Where the program's memory written changed between the second still moment ({grown[0]['from_s']} s) "
-                  f"and the last ({grown[0]['to_s']} s), by mapping of its Linux process (`/proc/<pid>/smaps`; "
-                  "`[heap]` is the Unix side's malloc, Wine's heaps and thread stacks are anonymous; a mapping where "
-                  "Wine's thread environment blocks lie is named so):", "",
-                  "| mapping | KiB then | KiB at the end | change |", "|---|---|---|---|"]
-        lines += [f"| `{g['mapping']}` | {g['from_kib']:,} | {g['to_kib']:,} | {g['change_kib']:+,} |" for g in grown]
+        lines += [f"What holds the program's private memory written, at the second still moment "
+                  f"({grown[0]['from_s']} s) and the last ({grown[0]['to_s']} s), read from `/proc/<pid>/smaps` of "
+                  "its Linux process and, to tell an anonymous mapping's kind, from `/proc/<pid>/mem`:", "",
+                  "| held by | KiB then | KiB at the end | change |", "|---|---|---|---|"]
+        lines += [f"| {g['kind']} | {g['from_kib']:,} | {g['to_kib']:,} | {g['change_kib']:+,} |" for g in grown]
         lines.append("")
     lines += ["Events played:", ""] + totals_lines(result) + [""]
     lines += [f"Exactness at the end: every tap's F8/F9 counted in the host's key log (each exactly once, none for "
