@@ -172,6 +172,27 @@ def anonymous_kind(mem, start: int, end: int) -> str | None:
     return None
 
 
+def refusal_traces(pid: int) -> dict[str, int]:
+    """What the program's Windows heaps hold of calls to the host: marshalled interface pointers
+    (OBJREF, signature "MEOW") and requests for the host's HWND member by name (UTF-16 "HWND"),
+    live or not. Compared with the calls the host refused, it tells whether each refusal leaves a
+    block behind."""
+    found = {"OBJREF (MEOW)": 0, "HWND by name": 0}
+    with open(f"/proc/{pid}/mem", "rb") as mem:
+        for line in Path(f"/proc/{pid}/maps").read_text().splitlines():
+            fields = line.split()
+            if len(fields) != 5 or not fields[1].startswith("rw"):
+                continue
+            start, end = (int(x, 16) for x in fields[0].split("-"))
+            if not (anonymous_kind(mem, start, end) or "").startswith("a Windows heap"):
+                continue
+            mem.seek(start)
+            data = mem.read(end - start)
+            found["OBJREF (MEOW)"] += data.count(b"MEOW")
+            found["HWND by name"] += data.count("HWND".encode("utf-16-le"))
+    return found
+
+
 def memory_by_kind_kib(pid: int) -> dict[str, int]:
     """The process's private memory written (Private_Dirty + Swap) by what holds it: each Windows
     heap (by its first address, which stays as it grows), Wine's thread environment blocks, the
@@ -604,6 +625,12 @@ class Day:
         s.check_equal(self.app.wait_caption(expected_caption(final, "2020"), 3.0), expected_caption(final, "2020"),
                       "at the end: the caption follows the host's last title")
         self._check_lamp(LAMP_GREEN, "at the end")
+        traces = refusal_traces(self.app.proc.pid)
+        refused: dict[str, int] = {}
+        for line in self.host.lines():
+            fields = line.split("\t")
+            if fields[0] == "refused" and len(fields) > 1:
+                refused[fields[1]] = refused.get(fields[1], 0) + 1
         sampler.stop_event.set()
         sampler.join()
         sampler.take()
@@ -617,7 +644,7 @@ class Day:
         self.check_keys()
         follow = self.check_captions(records)
         return {"elapsed": elapsed, "cycles": cycles, "linux": sampler.samples, "quiet": self.quiet,
-                "mappings": self.mappings_growth(),
+                "mappings": self.mappings_growth(), "refusal_traces": traces, "refused": refused,
                 "clock_offset_ms": self.clock_offset_ms,
                 "windows": [dict(r["sample"], t=(r["t"] + self.clock_offset_ms) / 1000 - self.started)
                             for r in records if "sample" in r],
@@ -1076,6 +1103,12 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
                   "| held by | KiB then | KiB at the end | change |", "|---|---|---|---|"]
         lines += [f"| {g['kind']} | {g['from_kib']:,} | {g['to_kib']:,} | {g['change_kib']:+,} |" for g in grown]
         lines.append("")
+    if "refusal_traces" in result:
+        traces, refused = result["refusal_traces"], result["refused"]
+        lines += ["Calls the host refused over the day, and what the program's Windows heaps hold at the end "
+                  f"(live or freed) of marshalled interface pointers and of requests for `HWND` by name: refused "
+                  f"{', '.join(f'{k} {v:,}' for k, v in sorted(refused.items())) or 'none'}; found "
+                  f"{', '.join(f'{k} {v:,}' for k, v in traces.items())}.", ""]
     lines += ["Events played:", ""] + totals_lines(result) + [""]
     lines += [f"Exactness at the end: every tap's F8/F9 counted in the host's key log (each exactly once, none for "
               f"an idle host), every LIST's activation in the host's log, {follow['captions']:,} captions checked "
