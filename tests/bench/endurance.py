@@ -286,6 +286,7 @@ class Day:
         self.quiet: list[dict] = []  # one a round: /proc and the watch's counters at the still moment
         self.mappings: list[tuple[float, dict[str, int]]] = []  # the program's memory by kind, each still moment
         self.request_file: Path | None = None
+        self.server_pid: int | None = None
         self.clock_offset_ms = 0.0  # monotonic ms minus the watch's clock
         self.started = 0.0
         self.events: list[tuple[float, str]] = []  # (monotonic ms, what began)
@@ -594,7 +595,7 @@ class Day:
         s.require(self.app.wait_caption(expected_caption(host_title(0), "2020"), 10) ==
                   expected_caption(host_title(0), "2020"), "the program finds the host")
         self.park_pointer()
-        server_pid = bench.wineserver_pid(Path(s.args.prefix))
+        server_pid = self.server_pid = bench.wineserver_pid(Path(s.args.prefix))
         self.start_watch()
         self.started = now()
         self.deadline = self.started + self.o.minutes * 60
@@ -1216,6 +1217,13 @@ def main() -> int:
         except (Fatal, KeyboardInterrupt) as e:
             s.failures.append(str(e) or type(e).__name__)
             say(f"endurance: stopped: {e}")
+            # Every Wine process of the run ends with its server: say so when that is what happened.
+            if day.server_pid and not Path(f"/proc/{day.server_pid}").exists():
+                say(f"endurance: the Wine server of the run (pid {day.server_pid}) had ended; what it said is in "
+                    f"{s.run_dir / 'wineserver.log'}")
+            for program in s.programs:
+                if not program.running():
+                    say(f"endurance: {program.name} had ended with exit code {program.proc.returncode}")
         finally:
             s.keep_files = True
             s.close()

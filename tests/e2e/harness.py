@@ -225,9 +225,10 @@ class Wine:
             err.seek(0)
             return subprocess.CompletedProcess(proc.args, proc.returncode, out.read(), err.read())
 
-    def server_call(self, *args: str, timeout: float = 30) -> None:
-        subprocess.run([self.server, *args], env=self.env(), stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout)
+    def server_call(self, *args: str, timeout: float = 30, log: Path | None = None) -> None:
+        with open(log, "ab") if log else contextlib.nullcontext(subprocess.DEVNULL) as err:
+            subprocess.run([self.server, *args], env=self.env(), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=err, timeout=timeout)
 
     def stop_server(self) -> None:
         """Ends every process of this prefix, and only of this prefix."""
@@ -506,8 +507,9 @@ class Session:
         self.wine = Wine(prefix, display, self.run_dir)
         self.wine.stop_server()  # a server left by an earlier, killed run would hold another display
         self.wine.prepare(Path(self.args.progids))
-        # Kept alive between programs so that each start does not pay for a new server.
-        self.wine.server_call("-p")
+        # Kept alive between programs so that each start does not pay for a new server. What it
+        # says before it dies (an assertion, a fatal error) goes to the run's folder.
+        self.wine.server_call("-p", log=self.run_dir / "wineserver.log")
 
     def _try_lock(self) -> bool:
         try:
