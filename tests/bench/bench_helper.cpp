@@ -427,8 +427,11 @@ BOOL CALLBACK CountTopLevel(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-// `full`: also the handles by type, read from a copy of each one, and the GDI table, read from
-// the program's memory. Both reach into the program, so they are left to the quiet samples.
+// `full`: also the system's handle list with the program's handles by type, read from a copy of
+// each one, and the GDI table, read from the program's memory. Left to the quiet samples: both
+// reach into the program, and Wine 8's server crashed twice in long runs ("wineserver crashed")
+// just as a sample that listed every process's handles was due, while probe processes came and
+// went; at a quiet sample none do.
 std::string ProcessCounters(HANDLE process, DWORD pid, bool full) {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
@@ -445,7 +448,7 @@ std::string ProcessCounters(HANDLE process, DWORD pid, bool full) {
     WindowCount windows{pid, 0};
     EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
     std::map<std::string, int> byType;
-    const long long listed = HandlesInSystemList(process, pid, full ? &byType : nullptr);
+    const long long listed = full ? HandlesInSystemList(process, pid, &byType) : -1;
     std::string types;
     for (const auto& [name, number] : byType) {
         types += (types.empty() ? "" : ", ") + JsonText(name) + ": " + std::to_string(number);
