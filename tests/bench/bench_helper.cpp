@@ -12,11 +12,11 @@
 //                                       the endurance run's watch, until that window's process ends:
 //                                       every change of its caption and of the host window's title,
 //                                       every message box that shows, and every <sample-ms> the
-//                                       process's memory, handle and GDI/USER object counts; one JSON
+//                                       process's memory, GDI/USER object and window counts; one JSON
 //                                       line each, times in ms of QueryPerformanceCounter. When
 //                                       <request-file> appears, a quiet sample: the same counters with
-//                                       the handles by type and the GDI table, labelled with the
-//                                       file's text; the file is then deleted
+//                                       the system's handle list (the handles by type) and the GDI
+//                                       table, labelled with the file's text; the file is then deleted
 #include <windows.h>
 // The process counters build on the declarations above.
 #include <psapi.h>
@@ -329,9 +329,8 @@ std::string HandleTypeName(HANDLE process, ULONG_PTR value) {
     return Utf8(std::wstring(name.text, name.length / sizeof(wchar_t)).c_str());
 }
 
-// The process's handles in the system's list, by type when byType is given; -1 when the list
-// cannot be read.
-long long HandlesInSystemList(HANDLE process, DWORD pid, std::map<std::string, int>* byType) {
+// The process's handles in the system's list, by type; -1 when the list cannot be read.
+long long HandlesInSystemList(HANDLE process, DWORD pid, std::map<std::string, int>& byType) {
     static const auto query = reinterpret_cast<QuerySystemInformation>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
     if (!query) return -1;
@@ -356,7 +355,7 @@ long long HandlesInSystemList(HANDLE process, DWORD pid, std::map<std::string, i
             std::memcpy(&entry, buffer.data() + header + i * sizeof(HandleEntry), sizeof entry);
             if (entry.processId != pid) continue;
             ++own;
-            if (byType) ++(*byType)[HandleTypeName(process, entry.handle)];
+            ++byType[HandleTypeName(process, entry.handle)];
         }
         return own;
     }
@@ -448,7 +447,7 @@ std::string ProcessCounters(HANDLE process, DWORD pid, bool full) {
     WindowCount windows{pid, 0};
     EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
     std::map<std::string, int> byType;
-    const long long listed = full ? HandlesInSystemList(process, pid, &byType) : -1;
+    const long long listed = full ? HandlesInSystemList(process, pid, byType) : -1;
     std::string types;
     for (const auto& [name, number] : byType) {
         types += (types.empty() ? "" : ", ") + JsonText(name) + ": " + std::to_string(number);

@@ -42,8 +42,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import bench  # noqa: E402
 import harness  # noqa: E402
 from commands_support import (BUTTON4_ID, LIST_CLASS, VK_DOWN, VK_ESCAPE, VK_F8, VK_F9,  # noqa: E402
-                              VK_RETURN, LogMark, foreground_hwnd, host_holdings, list_rows, message_box, press,
-                              xdotool)
+                              VK_RETURN, LogMark, foreground_hwnd, host_holdings, host_holds_only_wines_connection,
+                              list_rows, message_box, press, xdotool)
 from harness import APP_CLASS, CAPTION_PREFIX, HOST_CLASS, LAMP_GREEN, LAMP_GREY, Fatal, poll, say  # noqa: E402
 from settings_support import KEYS, section  # noqa: E402
 
@@ -520,11 +520,8 @@ class Day:
                 return next((r for r in self.watch_records() if r.get("quiet") == label), None)
             record = poll(f"the watch's quiet sample {label}", answered, 30, 0.02)
             # Between commands nothing of the host's is held, but for the one connection Wine keeps
-            # from the first attach after a refused one (see test_busy_host): none more, ever.
-            def settled() -> bool:
-                objects, connections = host_holdings(self.host)
-                return objects == 0 and connections <= 1
-            ok = harness.wait_for_value(settled, True, 3.0) is True
+            # from the first attach after a refused one: none more, ever.
+            ok = harness.wait_for_value(lambda: host_holds_only_wines_connection(self.host), True, 3.0) is True
             detail = "" if ok else "saw {} objects, {} connections".format(*host_holdings(self.host))
             self.s.check(ok, f"still moment {label}: the host holds no objects and at most the one connection "
                          "Wine keeps", detail)
@@ -628,10 +625,8 @@ class Day:
         self._check_lamp(LAMP_GREEN, "at the end")
         traces = refusal_traces(self.app.proc.pid)
         refused: dict[str, int] = {}
-        for line in self.host.lines():
-            fields = line.split("\t")
-            if fields[0] == "refused" and len(fields) > 1:
-                refused[fields[1]] = refused.get(fields[1], 0) + 1
+        for fields in self.host.events("refused"):
+            refused[fields[0]] = refused.get(fields[0], 0) + 1
         sampler.stop_event.set()
         sampler.join()
         sampler.take()
@@ -1059,9 +1054,9 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
              "`bench_helper.exe day` watches from another Windows process every 20 ms: the main window's caption, "
              "the host window's title and every message box; every "
              f"{result.get('sample_seconds', 10):g} s it reads the program's counters (GetProcessMemoryInfo, "
-             "GetProcessHandleCount, GetGuiResources, the handles in the system's list). The run reads `/proc` for "
-             "the program's Linux process and the Wine server at the same rate. Slopes are least-squares fits over "
-             "the samples after the warm-up.", "",
+             "GetProcessHandleCount, GetGuiResources, its windows). The run reads `/proc` for the program's Linux "
+             "process and the Wine server at the same rate. Slopes are least-squares fits over the samples after "
+             "the warm-up.", "",
              f"Result: **{'passed' if passed else 'FAILED'}**, {checks:,} checks"
              + ("" if passed else f"; failed: {'; '.join(failures[:5])}") + ".", "",
              f"![Memory and handles over the run]({plot_name})", "",
@@ -1075,8 +1070,8 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
               "Wine gives back later) moves the samples taken every few seconds by whole MiB up and down. So every "
               f"round ends in a still moment: the host idle and in front on one title, nothing open, the pointer "
               f"parked, {QUIET_SECONDS:g} s of waiting (Wine lets an idle thread pool worker go after 5 s), and then "
-              "one sample from `/proc` and one from the watch, which at that moment also lists the handles by type "
-              "and reads the GDI table. Limits are judged on the least-squares slope of the still moments after the "
+              "one sample from `/proc` and one from the watch, which at that moment also reads the system's handle "
+              "list (the program's handles, by type) and the GDI table. Limits are judged on the least-squares slope of the still moments after the "
               f"warm-up. The floor slope (the lowest sample of each of {FLOOR_WINDOWS} equal stretches) is shown for "
               "comparison. A count passes when the lowest count of the last third of the still moments after the "
               "warm-up is not above the lowest of the first third.", ""]

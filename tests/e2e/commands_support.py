@@ -91,24 +91,32 @@ class LogMark:
         return [fields[0] for fields in self.events("call") if fields]
 
 
-def host_refs(host: harness.Host) -> int:
-    mark = LogMark(host)
-    host.send("refs")
-    answers = mark.events("refs")
-    if not answers:
-        raise harness.Fatal("test_host.exe answered refs without a count")
-    return int(answers[-1][0])
-
-
-def host_holdings(host: harness.Host) -> tuple[int, int]:
-    """What the host counts as held by its clients: its objects alive for them, and the
+def _refs_answer(host: harness.Host) -> list[str]:
+    """The host's counts: everything held by its clients, its objects alive for them, and the
     connections to its application object."""
     mark = LogMark(host)
     host.send("refs")
     answers = mark.events("refs")
     if not answers or len(answers[-1]) < 3:
-        raise harness.Fatal("test_host.exe answered refs without its two counts")
-    return int(answers[-1][1]), int(answers[-1][2])
+        raise harness.Fatal("test_host.exe answered refs without its counts")
+    return answers[-1]
+
+
+def host_refs(host: harness.Host) -> int:
+    return int(_refs_answer(host)[0])
+
+
+def host_holdings(host: harness.Host) -> tuple[int, int]:
+    """The host's objects alive for its clients, and the connections to its application object."""
+    answer = _refs_answer(host)
+    return int(answer[1]), int(answer[2])
+
+
+def host_holds_only_wines_connection(host: harness.Host) -> bool:
+    """Under Wine, once GetActiveObject has been refused and then attaches, the host keeps one
+    strong connection (no object) until the program ends; nothing beyond it may be held."""
+    objects, connections = host_holdings(host)
+    return objects == 0 and connections <= 1
 
 
 def check_refs_return(s: harness.Session, host: harness.Host, what: str, baseline: int = 0) -> None:

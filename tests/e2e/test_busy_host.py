@@ -12,7 +12,8 @@ import time
 
 import harness
 from commands_support import (BUTTON1_ID, BUTTON2_ID, BUTTON4_ID, HOLD_SECONDS, VK_F8, LogMark, bring_host_to_front,
-                              click_control, host_holdings, host_refs, close_message_box, list_rows, list_window,
+                              click_control, host_holds_only_wines_connection, host_refs, close_message_box,
+                              list_rows, list_window,
                               message_box, no_message_box_for, system_error_text, tap, wait_message_box, xdotool)
 from faults_support import start_failing_app
 from harness import CAPTION_PREFIX, LAMP_GREEN
@@ -55,10 +56,8 @@ def refs_held(s: harness.Session, host: harness.Host, what: str) -> None:
     it is not there after refusals alone, and it is gone once the program has ended (see end_pair).
     The program holds no reference of its own by then: the connection stays with COM's proxy in
     the program's apartment. Nothing beyond that one connection may be held."""
-    def settled():
-        objects, connections = host_holdings(host)
-        return objects == 0 and connections <= 1
-    s.eventually(f"{what}: the host holds no objects and at most the one connection Wine keeps", settled)
+    s.eventually(f"{what}: the host holds no objects and at most the one connection Wine keeps",
+                 lambda: host_holds_only_wines_connection(host))
 
 
 def refusal_ticks(mark: LogMark) -> list[int]:
