@@ -1,0 +1,127 @@
+// A client of the host's automation server with none of the program's code in it: it asks the
+// running server for one member's number by name, a given number of times, and reports how much
+// more its own heaps hold afterwards. Run once while the host answers and once while it refuses
+// every call, it tells what the platform itself keeps of each refused call, apart from anything
+// the program does.
+//
+//   refused_calls <ProgID> <member> <calls> <folder>
+//
+// After attaching and a few answered calls (the first calls set up what every later call reuses),
+// it creates <folder>\ready and waits up to 60 s for <folder>\go; then it makes the calls, once
+// each and never again when refused, and prints one JSON line:
+//   {"calls": N, "answered": A, "refused": R, "other": O, "bytes_before": B0, "bytes_after": B1,
+//    "blocks_before": K0, "blocks_after": K1}
+// Bytes (data and the heap's overhead) and blocks are the busy blocks of every heap of the
+// process (HeapWalk).
+#include <windows.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr int kSetUpCalls = 20;
+constexpr HRESULT kRefused = static_cast<HRESULT>(0x80010001L);  // RPC_E_CALL_REJECTED
+
+struct HeapUse {
+    unsigned long long bytes = 0;
+    unsigned long long blocks = 0;
+};
+
+HeapUse BusyBlocks() {
+    HeapUse use;
+    std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
+    heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+    for (HANDLE heap : heaps) {
+        if (!::HeapLock(heap)) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (::HeapWalk(heap, &entry)) {
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
+                use.bytes += entry.cbData + entry.cbOverhead;
+                ++use.blocks;
+            }
+        }
+        ::HeapUnlock(heap);
+    }
+    return use;
+}
+
+int Fail(const char* what, HRESULT hr) {
+    std::printf("{\"error\": \"%s\", \"hr\": \"0x%08lX\"}\n", what, static_cast<unsigned long>(hr));
+    return 1;
+}
+
+bool WaitForFile(const std::wstring& path, DWORD timeoutMs) {
+    const ULONGLONG until = ::GetTickCount64() + timeoutMs;
+    while (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (::GetTickCount64() >= until) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 5) {
+        std::fputs("usage: refused_calls <ProgID> <member> <calls> <folder>\n", stderr);
+        return 2;
+    }
+    const int calls = _wtoi(argv[3]);
+    const std::wstring folder = argv[4];
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return Fail("CoInitializeEx", E_FAIL);
+    int exitCode = 0;
+    {
+        CLSID clsid{};
+        HRESULT hr = ::CLSIDFromProgID(argv[1], &clsid);
+        if (FAILED(hr)) return Fail("CLSIDFromProgID", hr);
+        ComPtr<IUnknown> running;
+        hr = ::GetActiveObject(clsid, nullptr, &running);
+        if (FAILED(hr)) return Fail("GetActiveObject", hr);
+        ComPtr<IDispatch> dispatch;
+        hr = running.As(&dispatch);
+        if (FAILED(hr)) return Fail("QueryInterface(IDispatch)", hr);
+        running.Reset();
+
+        LPOLESTR names[] = {argv[2]};
+        DISPID id = DISPID_UNKNOWN;
+        for (int i = 0; i < kSetUpCalls; ++i) {
+            hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+            if (FAILED(hr)) return Fail("GetIDsOfNames while setting up", hr);
+        }
+        const HeapUse before = BusyBlocks();
+        const HANDLE ready = ::CreateFileW((folder + L"\\ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (ready == INVALID_HANDLE_VALUE) return Fail("CreateFileW(ready)", HRESULT_FROM_WIN32(::GetLastError()));
+        ::CloseHandle(ready);
+        if (!WaitForFile(folder + L"\\go", 60000)) return Fail("no go file", E_FAIL);
+
+        int answered = 0, refused = 0, other = 0;
+        for (int i = 0; i < calls; ++i) {
+            hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+            if (SUCCEEDED(hr)) {
+                ++answered;
+            } else if (hr == kRefused) {
+                ++refused;
+            } else {
+                ++other;
+            }
+        }
+        const HeapUse after = BusyBlocks();
+        std::printf(
+            "{\"calls\": %d, \"answered\": %d, \"refused\": %d, \"other\": %d, \"bytes_before\": %llu, "
+            "\"bytes_after\": %llu, \"blocks_before\": %llu, \"blocks_after\": %llu}\n",
+            calls, answered, refused, other, before.bytes, after.bytes, before.blocks, after.blocks);
+        std::fflush(stdout);
+        // The last reference goes once the host answers again, so that the host keeps none of ours.
+        if (!WaitForFile(folder + L"\\release", 60000)) exitCode = 1;
+    }
+    ::CoUninitialize();
+    return exitCode;
+}
