@@ -530,6 +530,7 @@ int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs,
     while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT) {
         // The host's title first: a caption that follows it is then never seen before it.
         const std::string nowHost = TitleOf(hostClass);
+        const double hostRead = NowMs();
         if (nowHost != hostTitle) {
             hostTitle = nowHost;
             PrintLine(std::string("{") + stamp() + ", \"host\": " + hostTitle + "}");
@@ -537,7 +538,12 @@ int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs,
         const std::string nowCaption = TitleOf(className);
         if (nowCaption != caption) {
             caption = nowCaption;
-            PrintLine(std::string("{") + stamp() + ", \"caption\": " + caption + "}");
+            // How long this watch was held up between its two reads: a caption can follow a title
+            // the host took meanwhile, one this watch sees only at its next read.
+            char since[32];
+            std::snprintf(since, sizeof since, "%.1f", NowMs() - hostRead);
+            PrintLine(std::string("{") + stamp() + ", \"caption\": " + caption + ", \"since_host_ms\": " + since +
+                      "}");
         }
         ReportNewBoxes(boxes, stamp());
         if (NowMs() >= nextSample) {

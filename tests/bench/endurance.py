@@ -129,6 +129,7 @@ class Retitler(threading.Thread):
         self.held = threading.Event()
         self.count = 0
         self.enabled = True
+        self.written: list[tuple[float, str]] = []  # (monotonic ms just before the write, title)
 
     def run(self) -> None:
         fd = os.open(self.host.commands, os.O_WRONLY | os.O_APPEND)
@@ -138,7 +139,9 @@ class Retitler(threading.Thread):
                     continue
                 # One write of one line on an append-only descriptor: never mixed with the
                 # commands the activities write meanwhile.
-                os.write(fd, f"title\tmain\t{host_title(self.count)}\n".encode("utf-8"))
+                title = host_title(self.count)
+                self.written.append((now() * 1000, title))
+                os.write(fd, f"title\tmain\t{title}\n".encode("utf-8"))
                 self.count += 1
         finally:
             os.close(fd)
@@ -739,12 +742,21 @@ class Day:
             first = max(bisect_right(title_times, lo) - 1, 0)
             return [title for t, title in titles[first:bisect_right(title_times, hi)]]
 
+        # The titles the run wrote to the host's command file, on the watch's clock. The watch reads
+        # the host's title and then the caption; when it is held up between the two reads (both
+        # cores busy), the caption can show a title the watch reads only later, or never, when the
+        # host moved on meanwhile. A title the run wrote before the caption was read may be shown.
+        written = [(w - self.clock_offset_ms, title) for w, title in self.retitler.written]
+        written_times = [w for w, _ in written]
+
         def allowed_at(t: float) -> set[str]:
             # The watch reads the host's title and then the caption every 20 ms: a caption can be
             # seen a reading before the title it follows.
             lo, hi = t - CAPTION_LAG_MS, t + WATCH_SLACK_MS
             versions = {v for a, b, v in stretches if a <= hi and b > lo}
-            return {expected_caption(title, v) for title in titles_within(lo, hi) for v in versions}
+            candidates = titles_within(lo, hi) + \
+                [title for _, title in written[bisect_right(written_times, lo):bisect_right(written_times, hi)]]
+            return {expected_caption(title, v) for title in candidates for v in versions}
 
         # What the caption must come to show, and from when at the latest: a version change counts
         # from its probe's end.
@@ -762,6 +774,8 @@ class Day:
                 times.append(t)
                 values.append(value)
         captions = [(r["t"], r["caption"]) for r in records if "caption" in r and r["caption"] is not None]
+        # How long the watch took from its read of the host's title to its read of the caption.
+        since_host = {r["t"]: r.get("since_host_ms") for r in records if "caption" in r}
         wrong, stale, delays, late = [], [], [], []
 
         def seconds(t: float) -> float:
@@ -772,7 +786,8 @@ class Day:
                 continue
             allowed = allowed_at(t)
             if caption not in allowed:
-                wrong.append({"s": seconds(t), "caption": caption, "allowed": sorted(allowed)})
+                wrong.append({"s": seconds(t), "caption": caption, "allowed": sorted(allowed),
+                              "watch_held_ms": since_host.get(t)})
         caption_times = [t for t, _ in captions]
 
         def caption_at(t: float) -> str | None:
