@@ -41,7 +41,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import bench  # noqa: E402
 import harness  # noqa: E402
-import refusal_cost  # noqa: E402
+import heap_census  # noqa: E402
+import bare_client  # noqa: E402
 from commands_support import (BUTTON4_ID, LIST_CLASS, VK_DOWN, VK_ESCAPE, VK_F8, VK_F9,  # noqa: E402
                               VK_RETURN, LogMark, foreground_hwnd, host_holdings, host_holds_only_wines_connection,
                               list_rows, message_box, press, xdotool)
@@ -132,11 +133,17 @@ class Retitler(threading.Thread):
         self.written: list[tuple[float, str]] = []  # (monotonic ms just before the write, title)
 
     def run(self) -> None:
-        fd = os.open(self.host.commands, os.O_WRONLY | os.O_APPEND)
+        commands = self.host.commands
+        fd = os.open(commands, os.O_WRONLY | os.O_APPEND)
         try:
             while not self.stop_event.wait(self.rng.uniform(0.2, 0.4)):
                 if self.held.is_set() or not self.enabled:
                     continue
+                if self.host.commands != commands:
+                    # The host was restarted: the new one reads a command file of its own.
+                    os.close(fd)
+                    commands = self.host.commands
+                    fd = os.open(commands, os.O_WRONLY | os.O_APPEND)
                 # One write of one line on an append-only descriptor: never mixed with the
                 # commands the activities write meanwhile.
                 title = host_title(self.count)
@@ -296,10 +303,15 @@ class Day:
         self.clock_offset_ms = 0.0  # monotonic ms minus the watch's clock
         self.started = 0.0
         self.events: list[tuple[float, str]] = []  # (monotonic ms, what began)
-        # What Wine keeps of a refused call in any client (refusal_cost.py), and how many of the host's
-        # refusals came before the day (the bare client's).
+        # What Wine keeps of an attach and of a refused call in any client (bare_client.py), and how
+        # many of the host's refusals came before the day (the bare client's).
         self.refusal: dict = {}
         self.refusals_before_day = 0
+        # What the hosts the day restarted left: their logs, and the refusals in them.
+        self.past_host_lines: list[str] = []
+        self.past_refused: dict[str, int] = {}
+        self.app_windows_pid = 0
+        self.censuses: list[Path] = []  # of the program's heaps: at each still moment and at the end
 
     def count(self, what: str) -> None:
         self.totals[what] = self.totals.get(what, 0) + 1
@@ -509,10 +521,39 @@ class Day:
 
     def refused_by_kind(self) -> dict[str, int]:
         """The calls the host refused the program so far, by interface and method."""
-        refused: dict[str, int] = {}
+        refused = dict(self.past_refused)
         for fields in self.host.events("refused")[self.refusals_before_day:]:
             refused[fields[0]] = refused.get(fields[0], 0) + 1
         return refused
+
+    def start_host(self) -> harness.Host:
+        """A host as the day has it: its server registered, its drawings open, idle, its window up."""
+        host = self.s.start_host()
+        host.send("automation", "20")
+        host.send("fullname", FULL_NAME)
+        host.send(*DOCS)
+        host.send("busy", "0")
+        self.busy = False
+        return host
+
+    def host_restarts(self) -> None:
+        """The host ends and starts again: a new process, a new server in the running object table."""
+        what = f"host restarted {self.totals.get('host restarted', 0) + 1}"
+        self.note(what)
+        old = self.host
+        self.past_refused = self.refused_by_kind()
+        self.refusals_before_day = 0
+        old.quit()
+        self.s.check(not old.running(), f"{what}: the old host ended")
+        self.past_host_lines += old.lines()
+        self.s.check_equal(self.app.wait_caption(CAPTION_PREFIX, 5.0), CAPTION_PREFIX, f"{what}: caption")
+        self.check_lamp(LAMP_GREY, what)
+        self.host = self.retitler.host = self.start_host()
+        self.host.send("window", "main", HOST_CLASS, host_title(0))
+        poll("the new host's window", self.host_window)
+        self.host_in_front()
+        self.check_lamp(LAMP_GREEN, f"{what}: the new host found")
+        self.count("host restarted")
 
     def quiet_moment(self) -> None:
         label = str(len(self.quiet) + 1)
@@ -533,14 +574,6 @@ class Day:
             pid = self.app.proc.pid
             kinds = memory_by_kind_kib(pid)
             self.mappings.append((linux["t"], kinds))
-            # Wine's own share of the memory written: the thread environment blocks it keeps for the
-            # most threads that ever lived at once, and the request of every call the host refused
-            # by name (rpcrt4 frees a request only when the call succeeds), at what the bare client
-            # measured a refused call to leave.
-            names_refused = self.refused_by_kind().get(REFUSED_BY_NAME, 0)
-            wines = kinds.get(TEB_KIND, 0) + names_refused * self.refusal["kept_per_refused_call"] / 1024
-            linux.update(teb_kib=kinds.get(TEB_KIND, 0), names_refused=names_refused,
-                         app_dirty_own=linux["app_dirty"] - wines)
 
             def answered():
                 return next((r for r in self.watch_records() if r.get("quiet") == label), None)
@@ -556,15 +589,31 @@ class Day:
             # between the two clocks from below, as the ready record bounds it from above.
             self.quiet.append(dict(record["sample"], **{k: v for k, v in linux.items() if k != "t"}, t=t,
                                    clock_bound_ms=round(asked - record["t"], 1)))
+            # The program's own share of its memory written: the Windows heaps counted by their busy
+            # blocks (a census), less the blocks Wine's own code leaves there for good; plus what is
+            # written outside the heaps, less the thread environment blocks Wine keeps for the most
+            # threads that ever lived at once.
+            census = self.take_census(label)
+            counted = heap_census.summary(census)
+            heaps_kib = sum(v for k, v in kinds.items() if k.startswith("a Windows heap"))
+            outside = linux["app_dirty"] - heaps_kib - kinds.get(TEB_KIND, 0)
+            self.quiet[-1].update(census=counted, app_own=outside + (counted["busy_bytes"] - counted["wines_bytes"]) / 1024,
+                                  refused_so_far=self.refused_by_kind())
         finally:
             self.retitler.held.clear()
+
+    def take_census(self, label: str) -> Path:
+        path = heap_census.take(self.s, Path(self.o.census_exe), Path(self.o.census_dll), self.app_windows_pid, label)
+        self.censuses.append(path)
+        return path
 
     def cycle(self) -> None:
         """One round of the day's events, in an order that changes from round to round, and the
         still moment at its end."""
         kinds = {"taps": [lambda t=t: self.tap(*t) for t in TAPS],
                  "list": [lambda w=w: self.list_run(*w) for w in LIST_WAYS],
-                 "register": [self.register], "version": [self.version_change], "window": [self.host_goes_and_comes]}
+                 "register": [self.register], "version": [self.version_change], "window": [self.host_goes_and_comes],
+                 "restart": [self.host_restarts]}
         steps = [step for kind in self.o.only for step in kinds[kind]]
         if not steps:
             # Only the retitling (or, with --no-retitles, nothing): a round is as long as an average one.
@@ -598,6 +647,7 @@ class Day:
                 raise Fatal(f"bench_helper day ended: {self.watch_out.read_text(errors='replace')}")
             return None
         record = poll("bench_helper day to be ready", ready, 60, 0.005)
+        self.app_windows_pid = int(record["ready"])
         self.clock_offset_ms = now() * 1000 - record["t"]
 
     def watch_records(self) -> list[dict]:
@@ -606,14 +656,11 @@ class Day:
 
     def run(self) -> dict:
         s = self.s
-        self.host = s.start_host()
-        self.host.send("automation", "20")
-        self.host.send("fullname", FULL_NAME)
-        self.host.send(*DOCS)
-        self.host.send("busy", "0")
-        self.refusal = refusal_cost.measure(s, self.host, Path(self.o.refused_calls))
-        say(f"endurance: a refused call by name leaves {self.refusal['kept_per_refused_call']:.1f} bytes in a bare "
-            f"client's heaps (an answered one {self.refusal['bytes_per_answered_call']:+.1f})")
+        self.host = self.start_host()
+        self.refusal = bare_client.measure(s, self.host, Path(self.o.bare_client))
+        say(f"endurance: in a bare client's heaps an attach leaves {self.refusal['kept_per_attach']:.1f} bytes, a "
+            f"refused call by name {self.refusal['kept_per_refused_call']:.1f} (an answered one "
+            f"{self.refusal['bytes_per_answered_call']:+.1f})")
         s.require(harness.wait_for_value(lambda: host_holdings(self.host)[0], 0, 5.0) == 0,
                   "the bare client left no object of the host's held")
         self.refusals_before_day = len(self.host.events("refused"))
@@ -645,6 +692,16 @@ class Day:
             retitler.stop_event.set()
             retitler.join()
         self.totals["host retitled"] = retitler.count
+        # The last census at a still moment of its own, as the first was.
+        self.set_busy(False)
+        if not self.host_window():
+            self.host.send("window", "main", HOST_CLASS, host_title(0))
+        self.host.send("title", "main", STEADY_TITLE)
+        self.host_in_front()
+        self.park_pointer()
+        time.sleep(QUIET_SECONDS)
+        self.take_census("end")
+        self.censuses = [self.censuses[1], self.censuses[-1]] if len(self.censuses) > 2 else self.censuses
         # The day's end: the host settles on one title; the caption must follow it.
         self.set_busy(False)
         if not self.host_window():
@@ -672,6 +729,7 @@ class Day:
         return {"elapsed": elapsed, "cycles": cycles, "linux": sampler.samples, "quiet": self.quiet,
                 "mappings": self.mappings_growth(), "refusal_traces": traces, "refused": refused,
                 "refusal_cost": self.refusal,
+                "heap_growth": heap_census.growth(*self.censuses) if len(self.censuses) == 2 else None,
                 "clock_offset_ms": self.clock_offset_ms,
                 "windows": [dict(r["sample"], t=(r["t"] + self.clock_offset_ms) / 1000 - self.started)
                             for r in records if "sample" in r],
@@ -712,7 +770,7 @@ class Day:
         self.s.check_equal(len(boxes) - len(others), self.registers, "Register's information boxes seen")
 
     def check_keys(self) -> None:
-        lines = [line.split("\t") for line in self.host.lines()]
+        lines = [line.split("\t") for line in self.past_host_lines + self.host.lines()]
         downs = {vk: sum(1 for f in lines if f[:3] == ["key", "down", str(vk)]) for vk in (VK_F8, VK_F9)}
         self.s.check_equal(downs, self.expected_keys, "over the day: F8 and F9 received by the host, each once a tap")
         activated = [f[1] for f in lines if f[0] == "activated" and len(f) > 1]
@@ -838,8 +896,8 @@ def slope_per_hour(points: list[tuple[float, float]]) -> float | None:
 FLOOR_WINDOWS = 10
 # (key, label, unit, source, the most growth per hour allowed after the warm-up or None)
 SERIES = (("app_dirty", "program private memory written (/proc smaps_rollup Private_Dirty + Swap)", "KiB", "linux", 64),
-          ("app_dirty_own", "program private memory written, less Wine's own share (its thread environment "
-           "blocks; the requests of the calls refused by name, at what a bare client keeps of one)", "KiB", "quiet", 64),
+          ("app_own", "program private memory written, its own share: the Windows heaps by their busy blocks less "
+           "the blocks Wine leaves there for good, and the rest less Wine's thread environment blocks", "KiB", "quiet", 64),
           ("app_private", "program private memory (Private_Clean + Private_Dirty)", "KiB", "linux", None),
           ("app_rss", "program resident size (Rss)", "KiB", "linux", None),
           ("private_kib", "program private bytes (GetProcessMemoryInfo PrivateUsage)", "KiB", "windows", 64),
@@ -905,7 +963,7 @@ def figures(result: dict, warm_up: float) -> list[dict]:
         rows.append(row)
     # Over the limit only by what Wine keeps for itself, and within it less that share: the raw
     # figure stays in the table with its slope, and says where the difference went.
-    own = next((r for r in rows if r["key"] == "app_dirty_own"), None)
+    own = next((r for r in rows if r["key"] == "app_own"), None)
     if own and own["verdict"] == "met":
         for r in rows:
             if r["key"] in ("app_dirty", "pagefile_kib") and r["verdict"] == "missed":
@@ -1157,25 +1215,47 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
                   f"(live or freed) of marshalled interface pointers and of requests for `HWND` by name: refused "
                   f"{', '.join(f'{k} {v:,}' for k, v in sorted(refused.items())) or 'none'}; found "
                   f"{', '.join(f'{k} {v:,}' for k, v in traces.items())}.", ""]
+    census = result.get("heap_growth")
+    if census:
+        lines += ["What the program's heaps hold more at the end than at the second still moment, block by block "
+                  "(a census of every busy block of every heap, taken inside the program's process at each still "
+                  "moment and at the end by `heap_census.exe`, which loads `heap_census_dll.dll` there for a moment; "
+                  "blocks grouped by heap, size with the heap's overhead, and "
+                  f"first {heap_census.SHOWN_BYTES} bytes): {census['from_blocks']:,} blocks of "
+                  f"{census['from_bytes']:,} bytes then, {census['to_blocks']:,} blocks of {census['to_bytes']:,} "
+                  "bytes at the end.", "",
+                  "| heap | block size | first bytes | as text | blocks then | blocks at the end | bytes more | "
+                  "left by Wine's own code |", "|---|---|---|---|---|---|---|---|"]
+        lines += [f"| {g['heap']} | {g['size']:,} | `{g['head']}` | `{g['text']}` | {g['from']:,} | {g['to']:,} | "
+                  f"{g['bytes']:+,} | {g.get('wines') or '-'} |" for g in census["top"]]
+        lines += [f"| | | (all other kinds) | | | | {census['rest_bytes']:+,} | |", ""]
     cost = result.get("refusal_cost")
     if cost:
         by_name = result.get("refused", {}).get(REFUSED_BY_NAME, 0)
         a, r = cost["answered"], cost["refused"]
-        lines += ["What Wine keeps of a refused call, measured before the day with `refused_calls.exe`, a client "
-                  "with none of the program's code: it asks the test host for `HWND` by name "
-                  f"{cost['calls']} times while the host answers and {cost['calls']} times while it refuses every "
-                  "call, and walks its own heaps (HeapWalk, busy blocks, data and overhead) before and after. "
-                  f"Answered: {a['bytes_after'] - a['bytes_before']:+,} bytes in "
-                  f"{a['blocks_after'] - a['blocks_before']:+,} blocks; refused: "
-                  f"{r['bytes_after'] - r['bytes_before']:+,} bytes in {r['blocks_after'] - r['blocks_before']:+,} "
-                  f"blocks, so {cost['kept_per_refused_call']:.1f} bytes stay behind per refused call. Wine's RPC "
-                  "runtime frees a call's request buffer only when the call succeeds; a call the server answers "
-                  "with a fault (a refusal is one) leaves its request in the caller's heap for good. Windows frees "
-                  f"it. Over the day the host refused the program {by_name:,} calls by name: "
-                  f"{by_name * cost['kept_per_refused_call'] / 1024:,.1f} KiB at that rate. The row \"less Wine's "
-                  "own share\" takes that, and the thread environment blocks Wine keeps for the most threads "
-                  "that ever lived at once (read by kind at each still moment), off the program's private memory "
-                  "written; what is left is what the program itself and the rest of Wine hold.", ""]
+        lines += ["Two kinds of block are Wine's own leaks, in any client of the host, as `bare_client.exe` shows "
+                  "before the day: a client with none of the program's code, which looks the test host's server "
+                  f"up {cost['calls']} times (GetActiveObject, the reference released at once) and then asks it for "
+                  f"`HWND` by name {cost['calls']} times, once while the host answers and once while it refuses "
+                  "every call, walking its own heaps (HeapWalk, busy blocks, data and overhead) before and after. "
+                  f"Lookups: {a['attach_bytes_after'] - a['attach_bytes_before']:+,} bytes in "
+                  f"{a['attach_blocks_after'] - a['attach_blocks_before']:+,} blocks, so "
+                  f"{cost['kept_per_attach']:.1f} bytes per lookup; answered calls: "
+                  f"{a['bytes_after'] - a['bytes_before']:+,} bytes in {a['blocks_after'] - a['blocks_before']:+,} "
+                  f"blocks; refused calls: {r['bytes_after'] - r['bytes_before']:+,} bytes in "
+                  f"{r['blocks_after'] - r['blocks_before']:+,} blocks, so {cost['kept_per_refused_call']:.1f} bytes "
+                  "per refused call. In Wine's sources: the running object table's GetObject unmarshals the "
+                  "interface the table's service answers with and never frees that answer (a byte count and an "
+                  "OBJREF, \"MEOW\"); the RPC runtime's I_RpcSendReceive frees the request it sent only when the "
+                  "call succeeds, so a call answered with a fault (a refusal is one) leaves its request (it starts "
+                  "with the ORPC header) behind. Windows frees both. The program looks the host up twice a command "
+                  "(the availability test, then the attach), as it must; over the day the host refused it "
+                  f"{by_name:,} calls by name.", "",
+                  "The row \"its own share\" judges the program by what it holds itself: at each still moment the "
+                  "census's busy bytes, less those two kinds of block, stand for the Windows heaps (a block-by-block "
+                  "count does not move with the pages a heap happens to touch), and the private memory written "
+                  "outside the Windows heaps is added, less Wine's thread environment blocks (read by kind). The "
+                  "raw figures stay in the table with their slopes.", ""]
     lines += ["Events played:", ""] + totals_lines(result) + [""]
     lines += [f"Exactness at the end: every tap's F8/F9 counted in the host's key log (each exactly once, none for "
               f"an idle host), every LIST's activation in the host's log, {follow['captions']:,} captions checked "
@@ -1209,7 +1289,7 @@ def closing_line(passed: bool, rows: list[dict], result: dict) -> str:
     for r in rows:
         if r["slope"] is None:
             continue
-        short = {"app_dirty": "private written", "app_dirty_own": "private written less Wine's share", "app_private": "private", "app_rss": "RSS",
+        short = {"app_dirty": "private written", "app_own": "private written, own share", "app_private": "private", "app_rss": "RSS",
                  "private_kib": "private bytes", "pagefile_kib": "commit", "working_set_kib": "working set",
                  "handles": "handles", "handles_listed": "handles listed", "gdi": "GDI", "gdi_table": "GDI table",
                  "user": "USER", "windows": "windows", "server_dirty": "wineserver written",
@@ -1226,7 +1306,9 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
     parser.add_argument("minutes", nargs="?", type=float, default=10.0, help="length of the day (default 10)")
     for name in ("app", "host", "probe", "progids", "helper", "prefix", "work"):
         parser.add_argument(f"--{name}", required=True)
-    parser.add_argument("--refused-calls", required=True, help="refused_calls.exe, the bare client")
+    parser.add_argument("--bare-client", required=True, help="bare_client.exe")
+    parser.add_argument("--census-exe", required=True, help="heap_census.exe")
+    parser.add_argument("--census-dll", required=True, help="heap_census_dll.dll")
     parser.add_argument("--sample-seconds", type=float, default=10.0)
     parser.add_argument("--warm-up", type=float, help="seconds left out of the slopes (default: a tenth of the "
                                                       "run, at least 60 s)")
@@ -1236,13 +1318,16 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
     parser.add_argument("--from-results", help="report an earlier run's endurance-results.json again, without a run")
     # To find what a growth comes from: one kind of event alone, against the retitling alone.
     kinds = ("taps", "list", "register", "version", "window")
+    # Not yet in the published day: after a refused attach Wine keeps a connection to that host, and
+    # a restarted host leaves it behind (see README).
+    extra = ("restart",)
     parser.add_argument("--only", type=lambda text: [k for k in text.split(",") if k],
-                        default=list(kinds), help=f"the kinds of event to play, from {','.join(kinds)} "
-                        "(default all; 'none' plays only the retitling); the report and the plot then go to the "
-                        "run's folder, unless --output and --plot say otherwise")
+                        default=list(kinds), help=f"the kinds of event to play, from {','.join(kinds + extra)} "
+                        f"(default {','.join(kinds)}; 'none' plays only the retitling); the report and the plot "
+                        "then go to the run's folder, unless --output and --plot say otherwise")
     parser.add_argument("--no-retitles", action="store_true", help="the host's title stays as it is")
     options = parser.parse_args(argv)
-    unknown = [k for k in options.only if k not in kinds + ("none",)]
+    unknown = [k for k in options.only if k not in kinds + extra + ("none",)]
     if unknown:
         parser.error(f"--only: unknown kinds {unknown}")
     options.only = [k for k in options.only if k != "none"]

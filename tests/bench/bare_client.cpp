@@ -1,16 +1,19 @@
-// A client of the host's automation server with none of the program's code in it: it asks the
-// running server for one member's number by name, a given number of times, and reports how much
-// more its own heaps hold afterwards. Run once while the host answers and once while it refuses
-// every call, it tells what the platform itself keeps of each refused call, apart from anything
-// the program does.
+// A client of the host's automation server with none of the program's code in it: it finds the
+// running server in the running object table a given number of times, then asks it for one
+// member's number by name as many times, and reports how much more its own heaps hold after each.
+// Run once while the host answers and once while it refuses every call, it tells what the
+// platform itself keeps of each attach and of each refused call, apart from anything the program
+// does.
 //
-//   refused_calls <ProgID> <member> <calls> <folder>
+//   bare_client <ProgID> <member> <calls> <folder>
 //
 // After attaching and a few answered calls (the first calls set up what every later call reuses),
-// it creates <folder>\ready and waits up to 60 s for <folder>\go; then it makes the calls, once
+// it looks the server up <calls> times (GetActiveObject, the reference released at once); then it
+// creates <folder>\ready and waits up to 60 s for <folder>\go, makes the calls by name, once
 // each and never again when refused, and prints one JSON line:
-//   {"calls": N, "answered": A, "refused": R, "other": O, "bytes_before": B0, "bytes_after": B1,
-//    "blocks_before": K0, "blocks_after": K1}
+//   {"calls": N, "attach_bytes_before": .., "attach_bytes_after": .., "attach_blocks_before": ..,
+//    "attach_blocks_after": .., "answered": A, "refused": R, "other": O, "bytes_before": B0,
+//    "bytes_after": B1, "blocks_before": K0, "blocks_after": K1}
 // Bytes (data and the heap's overhead) and blocks are the busy blocks of every heap of the
 // process (HeapWalk).
 #include <windows.h>
@@ -70,7 +73,7 @@ bool WaitForFile(const std::wstring& path, DWORD timeoutMs) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 5) {
-        std::fputs("usage: refused_calls <ProgID> <member> <calls> <folder>\n", stderr);
+        std::fputs("usage: bare_client <ProgID> <member> <calls> <folder>\n", stderr);
         return 2;
     }
     const int calls = _wtoi(argv[3]);
@@ -95,6 +98,14 @@ int wmain(int argc, wchar_t** argv) {
             hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
             if (FAILED(hr)) return Fail("GetIDsOfNames while setting up", hr);
         }
+        const HeapUse attachBefore = BusyBlocks();
+        for (int i = 0; i < calls; ++i) {
+            ComPtr<IUnknown> again;
+            hr = ::GetActiveObject(clsid, nullptr, &again);
+            if (FAILED(hr)) return Fail("GetActiveObject, again", hr);
+        }
+        const HeapUse attachAfter = BusyBlocks();
+
         const HeapUse before = BusyBlocks();
         const HANDLE ready = ::CreateFileW((folder + L"\\ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -115,9 +126,12 @@ int wmain(int argc, wchar_t** argv) {
         }
         const HeapUse after = BusyBlocks();
         std::printf(
-            "{\"calls\": %d, \"answered\": %d, \"refused\": %d, \"other\": %d, \"bytes_before\": %llu, "
-            "\"bytes_after\": %llu, \"blocks_before\": %llu, \"blocks_after\": %llu}\n",
-            calls, answered, refused, other, before.bytes, after.bytes, before.blocks, after.blocks);
+            "{\"calls\": %d, \"attach_bytes_before\": %llu, \"attach_bytes_after\": %llu, "
+            "\"attach_blocks_before\": %llu, \"attach_blocks_after\": %llu, \"answered\": %d, \"refused\": %d, "
+            "\"other\": %d, \"bytes_before\": %llu, \"bytes_after\": %llu, \"blocks_before\": %llu, "
+            "\"blocks_after\": %llu}\n",
+            calls, attachBefore.bytes, attachAfter.bytes, attachBefore.blocks, attachAfter.blocks, answered, refused,
+            other, before.bytes, after.bytes, before.blocks, after.blocks);
         std::fflush(stdout);
         // The last reference goes once the host answers again, so that the host keeps none of ours.
         if (!WaitForFile(folder + L"\\release", 60000)) exitCode = 1;

@@ -1,0 +1,68 @@
+"""What Wine keeps of a client's calls to the host, measured with bare_client.exe: a client with
+none of the program's code, which looks the test host's server up in the running object table a
+given number of times and asks it for a member's number by name as many times, once while the
+host answers and once while it refuses every call, walking its own heaps before and after each.
+What stays behind per call is what any client's process keeps; the day's run shows it beside the
+program's own figures."""
+from __future__ import annotations
+
+import json
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+import harness  # noqa: E402
+from harness import Fatal, poll  # noqa: E402
+
+# The server the day's program reaches (version box 2020) and the member it asks for by name on
+# every tap, LIST and IME check.
+PROGID = "Vexo.Application.20"
+MEMBER = "HWND"
+CALLS = 400
+REFUSAL_MS = 120_000  # longer than the refused run ever takes; ended early with `refuse off`
+
+
+def one_run(s: harness.Session, host: harness.Host, exe: Path, refusing: bool) -> dict:
+    label = "refused" if refusing else "answered"
+    folder = s.new_folder(f"bare-client-{label}")
+    proc = s.start_program("bare_client", exe, [PROGID, MEMBER, str(CALLS), harness.windows_path(folder)], folder)
+    program = harness.Program(f"bare_client ({label})", proc, folder)
+    s.programs.append(program)
+    out = folder / "bare_client.out"
+
+    def answer() -> dict | None:
+        for line in out.read_text(errors="replace").splitlines() if out.exists() else []:
+            if line.startswith("{"):
+                return json.loads(line)
+        if not program.running():
+            raise Fatal(f"bare_client ended early: {out.read_text(errors='replace')}")
+        return None
+    poll(f"bare_client ({label}) to be ready", lambda: (folder / "ready").exists() or answer(), 120, 0.02)
+    try:
+        if refusing:
+            host.send("refuse", str(REFUSAL_MS))
+        (folder / "go").write_text("")
+        result = poll(f"bare_client ({label}) to answer", answer, 60, 0.02)
+    finally:
+        if refusing:
+            host.send("refuse", "off")
+        (folder / "release").write_text("")
+    if "error" in result:
+        raise Fatal(f"bare_client ({label}): {result}")
+    s.check_equal(program.wait_exit(30), 0, f"bare_client ({label}) ends cleanly")
+    return result
+
+
+def measure(s: harness.Session, host: harness.Host, exe: Path) -> dict:
+    """Both runs, and the bytes an attach and a refused call leave behind (net of an answered call)."""
+    answered = one_run(s, host, exe, refusing=False)
+    refused = one_run(s, host, exe, refusing=True)
+    s.check(answered["answered"] == CALLS, f"bare_client: the host answered all {CALLS} calls", str(answered))
+    s.check(refused["refused"] == CALLS, f"bare_client: the host refused all {CALLS} calls", str(refused))
+
+    def per_call(r: dict, what: str) -> float:
+        return (r[f"{what}_after"] - r[f"{what}_before"]) / CALLS
+    return {"calls": CALLS, "member": MEMBER, "answered": answered, "refused": refused,
+            "bytes_per_answered_call": per_call(answered, "bytes"),
+            "kept_per_refused_call": per_call(refused, "bytes") - per_call(answered, "bytes"),
+            "kept_per_attach": (per_call(answered, "attach_bytes") + per_call(refused, "attach_bytes")) / 2}
