@@ -1219,8 +1219,9 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
     if census:
         lines += ["What the program's heaps hold more at the end than at the second still moment, block by block "
                   "(a census of every busy block of every heap, taken inside the program's process at each still "
-                  "moment and at the end by `heap_census.exe`, which loads `heap_census_dll.dll` there for a moment; "
-                  "blocks grouped by heap, size with the heap's overhead, and "
+                  "moment and at the end by `heap_census.exe`, which loads `heap_census_dll.dll` there at the first "
+                  "census, where it stays with one idle thread and three handles (two events and the directory of "
+                  "their names) from then on; blocks grouped by heap, size with the heap's overhead, and "
                   f"first {heap_census.SHOWN_BYTES} bytes): {census['from_blocks']:,} blocks of "
                   f"{census['from_bytes']:,} bytes then, {census['to_blocks']:,} blocks of {census['to_bytes']:,} "
                   "bytes at the end.", "",
