@@ -107,9 +107,10 @@ int wmain(int argc, wchar_t** argv) {
         const HeapUse attachAfter = BusyBlocks();
 
         const HeapUse before = BusyBlocks();
-        const HANDLE ready = ::CreateFileW((folder + L"\\ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (ready == INVALID_HANDLE_VALUE) return Fail("CreateFileW(ready)", HRESULT_FROM_WIN32(::GetLastError()));
+        const HANDLE ready = ::CreateFileW((folder + L"\\ready").c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (ready == INVALID_HANDLE_VALUE)
+            return Fail("CreateFileW(ready)", HRESULT_FROM_WIN32(::GetLastError()));
         ::CloseHandle(ready);
         if (!WaitForFile(folder + L"\\go", 60000)) return Fail("no go file", E_FAIL);
 
@@ -127,11 +128,12 @@ int wmain(int argc, wchar_t** argv) {
         const HeapUse after = BusyBlocks();
         std::printf(
             "{\"calls\": %d, \"attach_bytes_before\": %llu, \"attach_bytes_after\": %llu, "
-            "\"attach_blocks_before\": %llu, \"attach_blocks_after\": %llu, \"answered\": %d, \"refused\": %d, "
+            "\"attach_blocks_before\": %llu, \"attach_blocks_after\": %llu, \"answered\": %d, \"refused\": "
+            "%d, "
             "\"other\": %d, \"bytes_before\": %llu, \"bytes_after\": %llu, \"blocks_before\": %llu, "
             "\"blocks_after\": %llu}\n",
-            calls, attachBefore.bytes, attachAfter.bytes, attachBefore.blocks, attachAfter.blocks, answered, refused,
-            other, before.bytes, after.bytes, before.blocks, after.blocks);
+            calls, attachBefore.bytes, attachAfter.bytes, attachBefore.blocks, attachAfter.blocks, answered,
+            refused, other, before.bytes, after.bytes, before.blocks, after.blocks);
         std::fflush(stdout);
         // The last reference goes once the host answers again, so that the host keeps none of ours.
         if (!WaitForFile(folder + L"\\release", 60000)) exitCode = 1;

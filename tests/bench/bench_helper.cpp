@@ -542,8 +542,8 @@ int WatchDay(const wchar_t* className, const wchar_t* hostClass, DWORD sampleMs,
             // the host took meanwhile, one this watch sees only at its next read.
             char since[32];
             std::snprintf(since, sizeof since, "%.1f", NowMs() - hostRead);
-            PrintLine(std::string("{") + stamp() + ", \"caption\": " + caption + ", \"since_host_ms\": " + since +
-                      "}");
+            PrintLine(std::string("{") + stamp() + ", \"caption\": " + caption +
+                      ", \"since_host_ms\": " + since + "}");
         }
         ReportNewBoxes(boxes, stamp());
         if (NowMs() >= nextSample) {

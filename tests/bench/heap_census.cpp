@@ -43,7 +43,8 @@ int wmain(int argc, wchar_t** argv) {
         if (!process) return Fail("OpenProcess");
         const SIZE_T bytes = (wcslen(dll) + 1) * sizeof(wchar_t);
         void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        if (!remote || !WriteProcessMemory(process, remote, dll, bytes, nullptr)) return Fail("VirtualAllocEx");
+        if (!remote || !WriteProcessMemory(process, remote, dll, bytes, nullptr))
+            return Fail("VirtualAllocEx");
         // kernel32 lies at the same address in every process of the session.
         const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));

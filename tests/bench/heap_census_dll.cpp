@@ -53,7 +53,8 @@ void Census(HMODULE self) {
     const DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
     lstrcpyW(path + length, L".census");
-    const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     {
         Output out(file);
@@ -85,7 +86,8 @@ void EventName(wchar_t* out, const wchar_t* what) {
     lstrcpyW(out, L"Local\\ZoHeapCensus.");
     wchar_t digits[16];
     int n = 0;
-    for (DWORD pid = GetCurrentProcessId(); n == 0 || pid; pid /= 10) digits[n++] = static_cast<wchar_t>(L'0' + pid % 10);
+    for (DWORD pid = GetCurrentProcessId(); n == 0 || pid; pid /= 10)
+        digits[n++] = static_cast<wchar_t>(L'0' + pid % 10);
     wchar_t* at = out + lstrlenW(out);
     while (n) *at++ = digits[--n];
     *at++ = L'.';
