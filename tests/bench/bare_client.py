@@ -12,7 +12,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 import harness  # noqa: E402
-from harness import Fatal, poll  # noqa: E402
+from harness import Fatal, poll, say  # noqa: E402
 
 # The server the day's program reaches (version box 2020) and the member it asks for by name on
 # every tap, LIST and IME check.
@@ -66,3 +66,63 @@ def measure(s: harness.Session, host: harness.Host, exe: Path) -> dict:
             "bytes_per_answered_call": per_call(answered, "bytes"),
             "kept_per_refused_call": per_call(refused, "bytes") - per_call(answered, "bytes"),
             "kept_per_attach": (per_call(answered, "attach_bytes") + per_call(refused, "attach_bytes")) / 2}
+
+
+def across_restarts(s: harness.Session, exe: Path, rounds: int, refusing: bool) -> list[dict]:
+    """One attach a round, each to a new host process (refused first when `refusing`, then
+    answered); what the bare client holds after each round."""
+    label = "refused" if refusing else "answered"
+    folder = s.new_folder(f"bare-client-restarts-{label}")
+    proc = s.start_program("bare_client", exe, ["restarts", PROGID, harness.windows_path(folder), str(rounds)],
+                           folder)
+    program = harness.Program(f"bare_client restarts ({label})", proc, folder)
+    s.programs.append(program)
+    out = folder / "bare_client.out"
+
+    def lines() -> list[dict]:
+        text = out.read_text(errors="replace") if out.exists() else ""
+        found = [json.loads(line) for line in text.splitlines() if line.startswith("{")]
+        if any("error" in f for f in found) or (not program.running() and len(found) < rounds):
+            raise Fatal(f"bare_client restarts ({label}): {text}")
+        return found
+    host = None
+    for k in range(1, rounds + 1):
+        if host:
+            host.quit()
+        host = s.start_host()
+        host.send("automation", "20")
+        if refusing:
+            host.send("refuse", str(REFUSAL_MS))
+        (folder / f"go-{k}").write_text("")
+        poll(f"bare_client round {k} ({label}): first try", lambda: (folder / f"tried-{k}").exists() or lines() and None,
+             60, 0.02)
+        if refusing:
+            host.send("refuse", "off")
+        (folder / f"again-{k}").write_text("")
+        poll(f"bare_client round {k} ({label})", lambda: len(lines()) >= k, 60, 0.02)
+    s.check_equal(program.wait_exit(30), 0, f"bare_client restarts ({label}) ends cleanly")
+    if host:
+        host.quit()
+    return lines()
+
+
+def restarts_scenario(s: harness.Session) -> None:
+    """The same attaches to hosts started anew, answered from the first try and refused at the
+    first try: what the client holds more with each new host."""
+    exe = Path(s.args.app).parent.parent.parent / "tests" / "bench" / "bare_client.exe"
+    rounds = 8
+    for refusing in (False, True):
+        rows = across_restarts(s, exe, rounds, refusing)
+        s.check(all(r["second"] == "0x00000000" for r in rows),
+                f"every second attach succeeded ({'refused' if refusing else 'answered'} first tries)", str(rows))
+        first = {r["first"] for r in rows}
+        say(f"bare_client: first tries {'refused' if refusing else 'answered'} (results {sorted(first)}); after each "
+            f"round: handles {[r['handles'] for r in rows]}, heap bytes {[r['bytes'] for r in rows]}")
+        if len(rows) >= 3:
+            per = (rows[-1]["handles"] - rows[1]["handles"]) / (len(rows) - 2)
+            per_bytes = (rows[-1]["bytes"] - rows[1]["bytes"]) / (len(rows) - 2)
+            say(f"bare_client: from round 2 on, {per:+.2f} handles and {per_bytes:+,.0f} heap bytes a new host")
+
+
+if __name__ == "__main__":
+    harness.main(restarts_scenario)

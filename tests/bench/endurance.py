@@ -1319,8 +1319,8 @@ def parse_args(argv: list[str]) -> argparse.Namespace:
     parser.add_argument("--from-results", help="report an earlier run's endurance-results.json again, without a run")
     # To find what a growth comes from: one kind of event alone, against the retitling alone.
     kinds = ("taps", "list", "register", "version", "window")
-    # Not yet in the published day: with refused attaches, the handles grow with every restart of
-    # the host, in what looks like the connections Wine keeps (see README).
+    # Not in the published day: after a refused attach Wine keeps its connection to that host for
+    # good, so every restart adds handles (scripts/endurance restarts shows it without the program).
     extra = ("restart",)
     parser.add_argument("--only", type=lambda text: [k for k in text.split(",") if k],
                         default=list(kinds), help=f"the kinds of event to play, from {','.join(kinds + extra)} "
