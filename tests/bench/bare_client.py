@@ -22,12 +22,18 @@ CALLS = 400
 REFUSAL_MS = 120_000  # longer than the refused run ever takes; ended early with `refuse off`
 
 
+def start(s: harness.Session, exe: Path, label: str, args: list[str]) -> tuple[harness.Program, Path]:
+    """bare_client.exe in a folder of its own, which `args` name by the placeholder FOLDER."""
+    folder = s.new_folder(f"bare-client-{label.replace(' ', '-')}")
+    args = [harness.windows_path(folder) if a == "FOLDER" else a for a in args]
+    program = harness.Program(f"bare_client ({label})", s.start_program("bare_client", exe, args, folder), folder)
+    s.programs.append(program)
+    return program, folder
+
+
 def one_run(s: harness.Session, host: harness.Host, exe: Path, refusing: bool) -> dict:
     label = "refused" if refusing else "answered"
-    folder = s.new_folder(f"bare-client-{label}")
-    proc = s.start_program("bare_client", exe, [PROGID, MEMBER, str(CALLS), harness.windows_path(folder)], folder)
-    program = harness.Program(f"bare_client ({label})", proc, folder)
-    s.programs.append(program)
+    program, folder = start(s, exe, label, [PROGID, MEMBER, str(CALLS), "FOLDER"])
     out = folder / "bare_client.out"
 
     def answer() -> dict | None:
@@ -71,19 +77,15 @@ def measure(s: harness.Session, host: harness.Host, exe: Path) -> dict:
 def across_restarts(s: harness.Session, exe: Path, rounds: int, refusing: bool) -> list[dict]:
     """One attach a round, each to a new host process (refused first when `refusing`, then
     answered); what the bare client holds after each round."""
-    label = "refused" if refusing else "answered"
-    folder = s.new_folder(f"bare-client-restarts-{label}")
-    proc = s.start_program("bare_client", exe, ["restarts", PROGID, harness.windows_path(folder), str(rounds)],
-                           folder)
-    program = harness.Program(f"bare_client restarts ({label})", proc, folder)
-    s.programs.append(program)
+    label = "restarts " + ("refused" if refusing else "answered")
+    program, folder = start(s, exe, label, ["restarts", PROGID, "FOLDER", str(rounds)])
     out = folder / "bare_client.out"
 
     def lines() -> list[dict]:
         text = out.read_text(errors="replace") if out.exists() else ""
         found = [json.loads(line) for line in text.splitlines() if line.startswith("{")]
         if any("error" in f for f in found) or (not program.running() and len(found) < rounds):
-            raise Fatal(f"bare_client restarts ({label}): {text}")
+            raise Fatal(f"bare_client ({label}): {text}")
         return found
     host = None
     for k in range(1, rounds + 1):
@@ -100,7 +102,7 @@ def across_restarts(s: harness.Session, exe: Path, rounds: int, refusing: bool) 
             host.send("refuse", "off")
         (folder / f"again-{k}").write_text("")
         poll(f"bare_client round {k} ({label})", lambda: len(lines()) >= k, 60, 0.02)
-    s.check_equal(program.wait_exit(30), 0, f"bare_client restarts ({label}) ends cleanly")
+    s.check_equal(program.wait_exit(30), 0, f"bare_client ({label}) ends cleanly")
     if host:
         host.quit()
     return lines()

@@ -185,27 +185,6 @@ def anonymous_kind(mem, start: int, end: int) -> str | None:
     return None
 
 
-def refusal_traces(pid: int) -> dict[str, int]:
-    """What the program's Windows heaps hold of calls to the host: marshalled interface pointers
-    (OBJREF, signature "MEOW") and requests for the host's HWND member by name (UTF-16 "HWND"),
-    live or not. Compared with the calls the host refused, it tells whether each refusal leaves a
-    block behind."""
-    found = {"OBJREF (MEOW)": 0, "HWND by name": 0}
-    with open(f"/proc/{pid}/mem", "rb") as mem:
-        for line in Path(f"/proc/{pid}/maps").read_text().splitlines():
-            fields = line.split()
-            if len(fields) != 5 or not fields[1].startswith("rw"):
-                continue
-            start, end = (int(x, 16) for x in fields[0].split("-"))
-            if not (anonymous_kind(mem, start, end) or "").startswith("a Windows heap"):
-                continue
-            mem.seek(start)
-            data = mem.read(end - start)
-            found["OBJREF (MEOW)"] += data.count(b"MEOW")
-            found["HWND by name"] += data.count("HWND".encode("utf-16-le"))
-    return found
-
-
 def memory_by_kind_kib(pid: int) -> dict[str, int]:
     """The process's private memory written (Private_Dirty + Swap) by what holds it: each Windows
     heap (by its first address, which stays as it grows), Wine's thread environment blocks, the
@@ -555,16 +534,23 @@ class Day:
         self.check_lamp(LAMP_GREEN, f"{what}: the new host found")
         self.count("host restarted")
 
+    def settle(self) -> None:
+        """The still moment's state: the host idle and in front on one title, its window up, the
+        pointer parked, and long enough for what lives for a moment to have gone."""
+        self.set_busy(False)
+        if not self.host_window():
+            self.host.send("window", "main", HOST_CLASS, host_title(0))
+        self.host.send("title", "main", STEADY_TITLE)
+        self.host_in_front()
+        self.park_pointer()
+        time.sleep(QUIET_SECONDS)
+
     def quiet_moment(self) -> None:
         label = str(len(self.quiet) + 1)
         self.note(f"quiet moment {label}")
         self.retitler.held.set()
         try:
-            self.set_busy(False)
-            self.host.send("title", "main", STEADY_TITLE)
-            self.host_in_front()
-            self.park_pointer()
-            time.sleep(QUIET_SECONDS)
+            self.settle()
             # Whole or absent for the watch, which looks for it every 20 ms.
             part = self.request_file.with_suffix(".part")
             part.write_text(label)
@@ -597,8 +583,8 @@ class Day:
             counted = heap_census.summary(census)
             heaps_kib = sum(v for k, v in kinds.items() if k.startswith("a Windows heap"))
             outside = linux["app_dirty"] - heaps_kib - kinds.get(TEB_KIND, 0)
-            self.quiet[-1].update(census=counted, app_own=outside + (counted["busy_bytes"] - counted["wines_bytes"]) / 1024,
-                                  refused_so_far=self.refused_by_kind())
+            self.quiet[-1].update(census=counted,
+                                  app_own=outside + (counted["busy_bytes"] - counted["wines_bytes"]) / 1024)
         finally:
             self.retitler.held.clear()
 
@@ -692,16 +678,9 @@ class Day:
             retitler.stop_event.set()
             retitler.join()
         self.totals["host retitled"] = retitler.count
-        # The last census at a still moment of its own, as the first was.
-        self.set_busy(False)
-        if not self.host_window():
-            self.host.send("window", "main", HOST_CLASS, host_title(0))
-        self.host.send("title", "main", STEADY_TITLE)
-        self.host_in_front()
-        self.park_pointer()
-        time.sleep(QUIET_SECONDS)
+        # The last census at a still moment of its own, as the others were.
+        self.settle()
         self.take_census("end")
-        self.censuses = [self.censuses[1], self.censuses[-1]] if len(self.censuses) > 2 else self.censuses
         # The day's end: the host settles on one title; the caption must follow it.
         self.set_busy(False)
         if not self.host_window():
@@ -712,7 +691,6 @@ class Day:
         s.check_equal(self.app.wait_caption(expected_caption(final, "2020"), 3.0), expected_caption(final, "2020"),
                       "at the end: the caption follows the host's last title")
         self._check_lamp(LAMP_GREEN, "at the end")
-        traces = refusal_traces(self.app.proc.pid)
         refused = self.refused_by_kind()
         sampler.stop_event.set()
         sampler.join()
@@ -727,9 +705,10 @@ class Day:
         self.check_keys()
         follow = self.check_captions(records)
         return {"elapsed": elapsed, "cycles": cycles, "linux": sampler.samples, "quiet": self.quiet,
-                "mappings": self.mappings_growth(), "refusal_traces": traces, "refused": refused,
-                "refusal_cost": self.refusal,
-                "heap_growth": heap_census.growth(*self.censuses) if len(self.censuses) == 2 else None,
+                "mappings": self.mappings_growth(), "refused": refused, "refusal_cost": self.refusal,
+                # From the second still moment (the first is still warming up) to the end.
+                "heap_growth": heap_census.growth(self.censuses[min(1, len(self.censuses) - 2)], self.censuses[-1])
+                if len(self.censuses) >= 2 else None,
                 "clock_offset_ms": self.clock_offset_ms,
                 "windows": [dict(r["sample"], t=(r["t"] + self.clock_offset_ms) / 1000 - self.started)
                             for r in records if "sample" in r],
@@ -1209,12 +1188,9 @@ def section_text(result: dict, rows: list[dict], warm_up: float, command: str, s
                   "| held by | KiB then | KiB at the end | change |", "|---|---|---|---|"]
         lines += [f"| {g['kind']} | {g['from_kib']:,} | {g['to_kib']:,} | {g['change_kib']:+,} |" for g in grown]
         lines.append("")
-    if "refusal_traces" in result:
-        traces, refused = result["refusal_traces"], result["refused"]
-        lines += ["Calls the host refused over the day, and what the program's Windows heaps hold at the end "
-                  f"(live or freed) of marshalled interface pointers and of requests for `HWND` by name: refused "
-                  f"{', '.join(f'{k} {v:,}' for k, v in sorted(refused.items())) or 'none'}; found "
-                  f"{', '.join(f'{k} {v:,}' for k, v in traces.items())}.", ""]
+    if "refused" in result:
+        lines += ["Calls the host refused the program over the day: "
+                  f"{', '.join(f'{k} {v:,}' for k, v in sorted(result['refused'].items())) or 'none'}.", ""]
     census = result.get("heap_growth")
     if census:
         lines += ["What the program's heaps hold more at the end than at the second still moment, block by block "

@@ -1,5 +1,5 @@
 """Censuses of a Windows process's heaps (heap_census.exe, which loads heap_census_dll.dll into the
-process for a moment), and what grew between two of them: blocks grouped by heap, size and first
+process at the first census, where it stays), and what grew between two of them: blocks grouped by heap, size and first
 bytes, so that a growth found in the process's private memory can be named block by block."""
 from __future__ import annotations
 
@@ -59,17 +59,20 @@ def wines_kind(head: str) -> str | None:
     return next((name for name, test in WINES_KINDS.items() if test(head)), None)
 
 
+def busy_bytes(found: Counter) -> int:
+    return sum(size * n for (_, size, _), n in found.items())
+
+
 def summary(path: Path) -> dict:
     """Busy bytes of all the heaps, and of them the bytes and blocks of each kind Wine leaves."""
-    total = 0
+    found = blocks(path)
     kinds = {name: {"bytes": 0, "blocks": 0} for name in WINES_KINDS}
-    for (_, size, head), n in blocks(path).items():
-        total += size * n
+    for (_, size, head), n in found.items():
         kind = wines_kind(head)
         if kind:
             kinds[kind]["bytes"] += size * n
             kinds[kind]["blocks"] += n
-    return {"busy_bytes": total, "wines": kinds, "wines_bytes": sum(k["bytes"] for k in kinds.values())}
+    return {"busy_bytes": busy_bytes(found), "wines": kinds, "wines_bytes": sum(k["bytes"] for k in kinds.values())}
 
 
 def printable(hex_text: str) -> str:
@@ -88,10 +91,7 @@ def growth(first: Path, last: Path, top: int = 12) -> dict:
             rows.append({"heap": heap, "size": size, "head": head, "text": printable(head), "from": a[key],
                          "to": b[key], "bytes": change * size, "wines": wines_kind(head)})
     rows.sort(key=lambda r: (-r["bytes"], r["size"], r["head"]))
-
-    def total(c: Counter) -> int:
-        return sum(size * n for (_, size, _), n in c.items())
-    return {"from_bytes": total(a), "to_bytes": total(b), "from_blocks": sum(a.values()),
+    return {"from_bytes": busy_bytes(a), "to_bytes": busy_bytes(b), "from_blocks": sum(a.values()),
             "to_blocks": sum(b.values()), "top": rows[:top],
             "rest_bytes": sum(r["bytes"] for r in rows[top:])}
 
